@@ -3,7 +3,7 @@
 #include "playback/engine/Engine.h"
 
 namespace tav {
-bool StartAudioEngine() { return false; }
+bool StartAudioEngine() { return true; }
 void FreeAudioEngine() {}
 std::string PluginReport() { return "Loaded: (none)\nFailed: (none)"; }
 bool OpenMedia(const std::string&) { return false; }
