@@ -9,6 +9,9 @@ namespace tav {
 // back to the default device), loads the decoder components and the SoundFont.
 // Shows the error box and returns false when no output can be started.
 bool StartAudioEngine();
+// The same start on the "No sound" device: nothing is played, the caller
+// pulls the mix with engine::RenderOutput (tavrolune-render, tests).
+bool StartAudioEngineWithoutOutput();
 void FreeAudioEngine();
 
 // "Loaded: a, b\nFailed: c" over the decoder components.

@@ -102,8 +102,10 @@ bool Free();
 int GetDevice();
 // True when the output had to fall back to SDL's silent "dummy" driver.
 bool UsingDummyDriver();
-// Mixes frames (stereo float, interleaved) of every playing stream and runs
-// due syncs on the calling thread. Only on the "No sound" device.
+// Mixes up to frames (stereo float, interleaved) of every playing stream and
+// runs due syncs on the calling thread. Only on the "No sound" device. Returns
+// the frames that carry audio: fewer than asked when the streams ended or
+// stalled (the rest of out is silence).
 uint32_t RenderOutput(float* out, uint32_t frames);
 
 // ---- Channels ------------------------------------------------------------------
