@@ -17,12 +17,6 @@
 
 namespace tav {
 
-// Weak: executables built without the tempo module (tools, some tests) still
-// link; there a restored position simply is not applied. The program itself
-// always has it, since opening media needs the tempo processor.
-TempoProcessor* GetTempoProcessor() __attribute__((weak));
-TempoProcessor* CurrentTempoProcessor() __attribute__((weak));
-
 namespace {
 
 // Read limits of the text values, in characters (the buffers of the Windows
@@ -153,13 +147,12 @@ bool DefaultOpen(const std::string& location) { return OpenMedia(location); }
 
 bool DefaultHasKnownLength() {
     const PlaybackSession& s = Session();
-    if (s.isLive || !s.playStream || !CurrentTempoProcessor) return false;
+    if (s.isLive || !s.playStream) return false;
     const TempoProcessor* p = CurrentTempoProcessor();
     return p && p->isActive() && p->getLength() > 0;
 }
 
 void DefaultSeek(double seconds) {
-    if (!GetTempoProcessor) return;
     TempoProcessor* p = GetTempoProcessor();
     if (p && p->isActive()) p->seek(std::min(p->getLength(), std::max(0.0, seconds)));
 }
