@@ -4,6 +4,9 @@
 #include <vector>
 
 #include "StorageTestUtil.h"
+#include "platform/Ui.h"
+#include "playback/AudioEngine.h"
+#include "playback/PlaybackSession.h"
 
 namespace {
 
@@ -166,6 +169,63 @@ TEST_F(PlaylistState, SaveThenRestore) {
     EXPECT_EQ(tav::ThePlaylist().entries.size(), 3u);
     EXPECT_EQ(opened, std::vector<std::string>{"/m/b.mp3"});
     EXPECT_EQ(seekedTo, 12.5);
+}
+
+}  // namespace
+
+namespace {
+
+class SilentUi final : public tav::UiServices {
+public:
+    int boxes = 0;
+    int messageBox(const std::string&, const std::string&, tav::BoxIcon, tav::BoxButtons) override {
+        ++boxes;
+        return tav::kBoxOk;
+    }
+};
+
+// The real opening and seeking path, on the engine's "No sound" device (the
+// position only moves when the mix is pulled, so it stays where the seek put it).
+class PlaylistRestoreWithEngine : public tavtest::StorageTest {
+protected:
+    void SetUp() override {
+        StorageTest::SetUp();
+        tav::SetUiServices(&ui_);
+        ASSERT_TRUE(tav::StartAudioEngineWithoutOutput());
+    }
+    void TearDown() override {
+        tav::FreeAudioEngine();
+        tav::SetUiServices(nullptr);
+        StorageTest::TearDown();
+    }
+    SilentUi ui_;
+};
+
+TEST_F(PlaylistRestoreWithEngine, OpensTheSavedEntryAtTheSavedPosition) {
+    const std::string a = dir_.file("a.wav"), b = dir_.file("b.wav");
+    ASSERT_TRUE(tavtest::MakeTone(a, 440, 3));
+    ASSERT_TRUE(tavtest::MakeTone(b, 660, 20));
+    tav::Settings().playback.RememberState = true;
+    writeIni("[State]\nTrackCount=2\nCurrentTrack=1\nLastPosition=12.5\n[Playlist]\nTrack0=" + a +
+             "\nTrack1=" + b + "\n");
+    tav::LoadPlaylistState();
+    EXPECT_EQ(tav::ThePlaylist().current, 1);
+    ASSERT_NE(tav::Session().playStream, 0u);
+    EXPECT_NEAR(tav::CurrentPosition(), 12.5, 0.05);
+
+    // And the exit writes that position back.
+    ASSERT_TRUE(tav::SavePlaylistState());
+    EXPECT_EQ(loadIni().getString("State", "LastPosition"), "12.50");
+    EXPECT_EQ(loadIni().getString("State", "LastFile"), b);
+}
+
+TEST_F(PlaylistRestoreWithEngine, AMissingFileIsNotSeeked) {
+    tav::Settings().playback.RememberState = true;
+    writeIni("[State]\nTrackCount=0\nLastFile=" + dir_.file("gone.mp3") + "\nLastPosition=12.5\n");
+    tav::LoadPlaylistState();
+    EXPECT_EQ(tav::ThePlaylist().entries.size(), 1u);
+    EXPECT_EQ(tav::Session().playStream, 0u);
+    EXPECT_EQ(ui_.boxes, 1);  // the opening code's own report
 }
 
 }  // namespace
