@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -48,6 +49,9 @@ public:
     ~FakeSsipServer() { stop(); }
 
     void setHung(bool hung) { hung_ = hung; }
+    // The next connection to set a priority stops reading right after the
+    // answer, so that the client's next write fails (and raises SIGPIPE).
+    void breakOffNextSpeech() { breakOff_ = true; }
 
     // Goes away: closes every connection and the listening socket.
     void stop() {
@@ -123,7 +127,7 @@ private:
         ::close(listen_);
     }
 
-    static void answer(Client& c, const std::string& line) {
+    void answer(Client& c, const std::string& line) {
         std::string reply;
         const std::string u = Upper(line);
         if (c.inData) {
@@ -134,6 +138,7 @@ private:
             reply = "208 OK CLIENT NAME SET\r\n";
         } else if (u.rfind("SET SELF PRIORITY", 0) == 0) {
             reply = "202 OK PRIORITY SET\r\n";
+            if (breakOff_.exchange(false)) shutdown(c.fd, SHUT_RD);
         } else if (u == "SPEAK") {
             c.inData = true;
             reply = "230 OK RECEIVING DATA\r\n";
@@ -147,6 +152,7 @@ private:
 
     std::string path_;
     std::atomic<bool> hung_;
+    std::atomic<bool> breakOff_{false};
     int listen_ = -1;
     int wake_[2] = {-1, -1};
     std::thread thread_;
@@ -209,6 +215,16 @@ TEST_F(SpeechDispatcher, OneConnectionServesManyCalls) {
     EXPECT_TRUE(client.cancelAll());
     EXPECT_EQ(server.talkers().size(), 1u);
     EXPECT_EQ(server.lines().size(), 1u + 4u + 5u + 1u);
+}
+
+TEST_F(SpeechDispatcher, ServerBreakingOffMidSpeechIsAFailureNotACrash) {
+    signal(SIGPIPE, SIG_DFL);  // as in the program: a stray SIGPIPE would end it
+    FakeSsipServer server(socketPath);
+    server.breakOffNextSpeech();
+    tav::SpeechDispatcherClient client;
+    EXPECT_FALSE(client.speak("Lost", false));
+    EXPECT_TRUE(client.speak("Again", false));
+    EXPECT_EQ(server.talkers().size(), 2u);
 }
 
 // What can happen to the server; each must make the call fail quickly, and a
