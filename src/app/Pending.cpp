@@ -1,0 +1,52 @@
+#include "app/Pending.h"
+
+namespace tav {
+
+void NotYet_LoadTranslationTables() {}
+void NotYet_LoadSettings() {}
+void NotYet_RegisterMissingFileTypes() {}
+void NotYet_LoadHotkeys() {}
+void NotYet_CleanLegacyTemp() {}
+void NotYet_ClearYoutubeSearchResults() {}
+void NotYet_LoadPlaylistState() {}
+
+bool NotYet_IsPlaylistFile(const std::string&) { return false; }
+std::vector<std::string> NotYet_ReadPlaylistFile(const std::string&) { return {}; }
+int NotYet_LoadFolderOfFile(const std::string&) { return -1; }
+
+void NotYet_OpenDatabase() {}
+void NotYet_ResetEffectParameters() {}
+void NotYet_LoadDspSettings() {}
+void NotYet_RegisterAllHotkeys() {}
+void NotYet_UpdateStatusBar() {}
+void NotYet_UpdateWindowTitle() {}
+void NotYet_StartReleaseCheck() {}
+void NotYet_StartYtdlpUpdate() {}
+
+void NotYet_RemoveTrayIcon() {}
+void NotYet_UnregisterAllHotkeys() {}
+void NotYet_StopRecording() {}
+void NotYet_SaveResumePosition(const std::string&) {}
+void NotYet_SavePlaylistState() {}
+void NotYet_SaveSettings() {}
+void NotYet_CloseDatabase() {}
+void NotYet_ShutdownVideoEngine() {}
+
+void NotYet_OnStreamTitleChanged() {}
+void NotYet_SwitchStreamToCache(const std::string&) {}
+void NotYet_RestoreFromTray() {}
+void NotYet_ShowTrayMenu() {}
+void NotYet_HideToTray() {}
+bool NotYet_IsHiddenInTray() { return false; }
+void NotYet_OnEpisodeDownloadFinished(uintptr_t, bool) {}
+void NotYet_ShowUpdateCheckResult(const std::any&) {}
+void NotYet_InstallUpdate() {}
+void NotYet_CheckScheduledEvents() {}
+void NotYet_EndScheduledEvent() {}
+void NotYet_HideFullscreenCursor() {}
+
+int NotYet_HotkeyCommand(int) { return 0; }
+void NotYet_ToggleShuffle() {}
+bool NotYet_YoutubeDialogHasFocus() { return false; }
+
+}  // namespace tav

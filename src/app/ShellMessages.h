@@ -1,0 +1,22 @@
+#pragma once
+// Messages the shell posts to its own window besides the shared ones of
+// platform/Posting.h.
+#include <cstdint>
+#include <functional>
+
+namespace tav {
+
+enum : uint32_t {
+    kMsgCopyData = 0x004A,   // a file handed over by a second instance (payload HandOverDelivery)
+    kMsgTrayIcon = 1034,     // tray icon notification: lParam is the mouse message
+    kMsgCallOnUi = 0x8001,   // payload std::function<void()>: run it on the UI thread
+};
+
+// Tray notifications the main window reacts to.
+inline constexpr intptr_t kTrayDoubleClick = 515;
+inline constexpr intptr_t kTrayRightButtonUp = 517;
+
+// Runs fn on the UI thread (dropped when there is no main window).
+void CallOnUi(std::function<void()> fn);
+
+}  // namespace tav
