@@ -24,7 +24,7 @@ namespace {
 
 // libspeechd has no time-outs of its own. Opening waits this long for the
 // helper thread; every read and write on an open connection gives up after
-// kIoTimeout, and libspeechd then closes the connection's stream.
+// kIoTimeoutMs, and libspeechd then closes the connection's stream.
 constexpr std::chrono::milliseconds kOpenWait{250};
 constexpr int kIoTimeoutMs = 400;
 
