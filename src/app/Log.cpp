@@ -15,22 +15,9 @@ std::mutex gLogMutex;
 bool gEnabled = false;
 std::string gPath;
 constexpr long kRotateAbove = 0xFFFFF;  // bytes
-}  // namespace
 
-std::string LogFilePath() { return XdgStateHome() + "/tavrolune/tavrolune.log"; }
-
-void StartLog() {
-    {
-        std::lock_guard lock(gLogMutex);
-        gPath = LogFilePath();
-        MakeFolders(XdgStateHome() + "/tavrolune");
-        gEnabled = true;
-    }
-    WriteLog("INIT", "Tavrolune logger started");
-}
-
-void WriteLog(const std::string& category, const std::string& message) {
-    std::lock_guard lock(gLogMutex);
+// Called with the lock held.
+void WriteLocked(const std::string& category, const std::string& message) {
     if (!gEnabled) return;
     struct stat st;
     if (stat(gPath.c_str(), &st) == 0 && st.st_size > kRotateAbove) {
@@ -52,9 +39,29 @@ void WriteLog(const std::string& category, const std::string& message) {
     std::fclose(f);
 }
 
-void StopLog() {
-    WriteLog("EXIT", "Tavrolune logger stopped");
+}  // namespace
+
+std::string LogFilePath() { return XdgStateHome() + "/tavrolune/tavrolune.log"; }
+
+void StartLog() {
+    {
+        std::lock_guard lock(gLogMutex);
+        gPath = LogFilePath();
+        MakeFolders(XdgStateHome() + "/tavrolune");
+        gEnabled = true;
+    }
+    WriteLog("INIT", "Tavrolune logger started");
+}
+
+void WriteLog(const std::string& category, const std::string& message) {
     std::lock_guard lock(gLogMutex);
+    WriteLocked(category, message);
+}
+
+void StopLog() {
+    // The stop line is the last one: no other thread gets in between.
+    std::lock_guard lock(gLogMutex);
+    WriteLocked("EXIT", "Tavrolune logger stopped");
     gEnabled = false;
 }
 

@@ -6,9 +6,9 @@
 #include <wx/init.h>
 
 #include "app/MainWindow.h"
-#include "app/Pending.h"
 #include "app/Startup.h"
 #include "playlist/Playlist.h"
+#include "storage/Settings.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ public:
         window->Show();
         window->Update();
         window->focusClientArea();
-        if (tav::ThePlaylist().entries.empty()) tav::NotYet_LoadPlaylistState();
+        if (tav::ThePlaylist().entries.empty()) tav::LoadPlaylistState();
         return true;
     }
 

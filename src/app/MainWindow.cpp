@@ -29,6 +29,7 @@
 #include "resources/MainMenu.h"
 #include "speech/AnnouncementQueue.h"
 #include "storage/AppSettings.h"
+#include "storage/Settings.h"
 
 namespace tav {
 
@@ -278,7 +279,7 @@ bool MainWindow::create() {
 
     NotYet_OpenDatabase();                                     // 6.
     NotYet_ResetEffectParameters();                            // 7.
-    NotYet_LoadDspSettings();
+    LoadDspSettings();
     AnnouncementQueue::instance().init();                      // 8.
     NotYet_RegisterAllHotkeys();                               // 9.
     GetMenuBar()->Check(215, Settings().playback.Shuffle);     // 10.
@@ -327,8 +328,8 @@ void MainWindow::runDestruction() {
     const Playlist& pl = ThePlaylist();
     if (s.playStream != 0 && s.mediaKind == MediaKind::Audio && pl.validIndex(pl.current))
         NotYet_SaveResumePosition(pl.entries[static_cast<size_t>(pl.current)]);
-    NotYet_SavePlaylistState();                                // 6.
-    NotYet_SaveSettings();
+    SavePlaylistState();                                // 6.
+    SaveSettings();
     NotYet_CleanLegacyTemp();                                  // 7.
     NotYet_ClearYoutubeSearchResults();
     NotYet_CloseDatabase();                                    // 8.

@@ -3,12 +3,9 @@
 namespace tav {
 
 void NotYet_LoadTranslationTables() {}
-void NotYet_LoadSettings() {}
 void NotYet_RegisterMissingFileTypes() {}
-void NotYet_LoadHotkeys() {}
 void NotYet_CleanLegacyTemp() {}
 void NotYet_ClearYoutubeSearchResults() {}
-void NotYet_LoadPlaylistState() {}
 
 bool NotYet_IsPlaylistFile(const std::string&) { return false; }
 std::vector<std::string> NotYet_ReadPlaylistFile(const std::string&) { return {}; }
@@ -16,7 +13,6 @@ int NotYet_LoadFolderOfFile(const std::string&) { return -1; }
 
 void NotYet_OpenDatabase() {}
 void NotYet_ResetEffectParameters() {}
-void NotYet_LoadDspSettings() {}
 void NotYet_RegisterAllHotkeys() {}
 void NotYet_UpdateStatusBar() {}
 void NotYet_UpdateWindowTitle() {}
@@ -27,8 +23,6 @@ void NotYet_RemoveTrayIcon() {}
 void NotYet_UnregisterAllHotkeys() {}
 void NotYet_StopRecording() {}
 void NotYet_SaveResumePosition(const std::string&) {}
-void NotYet_SavePlaylistState() {}
-void NotYet_SaveSettings() {}
 void NotYet_CloseDatabase() {}
 void NotYet_ShutdownVideoEngine() {}
 

@@ -12,12 +12,9 @@ namespace tav {
 
 // Start-up, before the main window.
 void NotYet_LoadTranslationTables();
-void NotYet_LoadSettings();
 void NotYet_RegisterMissingFileTypes();
-void NotYet_LoadHotkeys();
 void NotYet_CleanLegacyTemp();
 void NotYet_ClearYoutubeSearchResults();
-void NotYet_LoadPlaylistState();
 
 // Playlist files: until their reader exists no file counts as one, so a
 // playlist file goes into the playlist as itself.
@@ -31,7 +28,6 @@ int NotYet_LoadFolderOfFile(const std::string& path);
 // Main window creation.
 void NotYet_OpenDatabase();
 void NotYet_ResetEffectParameters();
-void NotYet_LoadDspSettings();
 void NotYet_RegisterAllHotkeys();
 void NotYet_UpdateStatusBar();
 void NotYet_UpdateWindowTitle();
@@ -43,8 +39,6 @@ void NotYet_RemoveTrayIcon();
 void NotYet_UnregisterAllHotkeys();
 void NotYet_StopRecording();
 void NotYet_SaveResumePosition(const std::string& location);
-void NotYet_SavePlaylistState();
-void NotYet_SaveSettings();
 void NotYet_CloseDatabase();
 void NotYet_ShutdownVideoEngine();
 

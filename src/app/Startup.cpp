@@ -8,8 +8,22 @@
 #include "app/Pending.h"
 #include "platform/Paths.h"
 #include "storage/AppSettings.h"
+#include "storage/Settings.h"
 
 namespace tav {
+
+bool HandOverToRunningInstance(bool allowMultipleInstances, std::vector<std::string>& files, InstanceLock& lock,
+                               const std::string& lockPath, const std::string& socketPath,
+                               std::chrono::milliseconds replyTimeout) {
+    const bool handOver = ShouldHandOver(allowMultipleInstances, !files.empty());
+    if (lock.acquire(lockPath) != InstanceLock::State::HeldElsewhere || !handOver) return false;
+    const HandOverOutcome sent = SendHandOver(socketPath, files, replyTimeout);
+    if (sent.found && sent.accepted == files.size()) return true;
+    // Not found (a crashed or closing instance): start as a first instance.
+    // Files the running one did not take stay with this process.
+    if (sent.found) files.erase(files.begin(), files.begin() + static_cast<long>(sent.accepted));
+    return false;
+}
 
 bool RunEarlyStartup(int argc, const char* const* argv, InstanceLock& lock) {
     // The shared libraries are found by the dynamic loader; optional
@@ -18,20 +32,14 @@ bool RunEarlyStartup(int argc, const char* const* argv, InstanceLock& lock) {
 
     const bool allowMultiple = ReadAllowMultipleInstances(SettingsFilePath());
     std::vector<std::string> files = ExistingArguments(argc, argv);
-    const bool handOver = ShouldHandOver(allowMultiple, !files.empty());
-
-    if (lock.acquire(InstanceLockPath()) == InstanceLock::State::HeldElsewhere && handOver) {
-        const HandOverOutcome sent = SendHandOver(InstanceSocketPath(), files, kHandOverReplyTimeout);
-        if (sent.found && sent.accepted == files.size()) return true;
-        // Not found (a crashed or closing instance): start as a first instance.
-        // Files the running one did not take stay with this process.
-        if (sent.found) files.erase(files.begin(), files.begin() + static_cast<long>(sent.accepted));
-    }
+    if (HandOverToRunningInstance(allowMultiple, files, lock, InstanceLockPath(), InstanceSocketPath(),
+                                  kHandOverReplyTimeout))
+        return true;
 
     NotYet_LoadTranslationTables();
-    NotYet_LoadSettings();
+    LoadSettings();
     if (Settings().playback.RegisterFileTypes) NotYet_RegisterMissingFileTypes();
-    NotYet_LoadHotkeys();
+    LoadHotkeys();
     NotYet_CleanLegacyTemp();
     NotYet_ClearYoutubeSearchResults();
     AddCommandLineFiles(files);
