@@ -13,6 +13,7 @@ extern "C" {
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 #include "playback/engine/Internal.h"
@@ -25,6 +26,7 @@ constexpr uint32_t kMaxNativeRate = 192000;
 constexpr uint32_t kDsdRate = 88200;
 // A stream that keeps failing to decode is over, not a busy loop.
 constexpr int kMaxConsecutiveErrors = 200;
+constexpr double kSeekPreroll = 0.15;  // seconds
 
 int Interrupt(void* opaque) {
     auto* d = static_cast<FfmpegDecoder*>(opaque);
@@ -99,6 +101,13 @@ void FfmpegDecoder::close() {
 }
 
 int FfmpegDecoder::open(const std::string& url, AVDictionary** options, bool network) {
+    // FFmpeg's own chatter (probing scores, stream guesses) is not for the
+    // user; TAVROLUNE_FFMPEG_LOG brings it back for debugging.
+    static const bool quiet = [] {
+        if (!std::getenv("TAVROLUNE_FFMPEG_LOG")) av_log_set_level(AV_LOG_QUIET);
+        return true;
+    }();
+    (void)quiet;
     if (!network) {
         struct stat st;
         if (stat(url.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return kErrFileOpen;
@@ -141,7 +150,8 @@ int FfmpegDecoder::open(const std::string& url, AVDictionary** options, bool net
     startTime_ = st->start_time != AV_NOPTS_VALUE ? static_cast<double>(st->start_time) * av_q2d(st->time_base) : 0.0;
 
     seekable_ = fmt_->pb ? (fmt_->pb->seekable & AVIO_SEEKABLE_NORMAL) != 0 : !network;
-    const bool live = network && (fmt_->duration == AV_NOPTS_VALUE || !seekable_ || avio_size(fmt_->pb) < 0);
+    // A stream of unknown size is live; a file served over http with a size has a length.
+    const bool live = network && (fmt_->duration == AV_NOPTS_VALUE || avio_size(fmt_->pb) < 0);
     if (!live) {
         double secs = -1;
         if (st->duration != AV_NOPTS_VALUE && st->duration > 0)
@@ -311,7 +321,9 @@ bool FfmpegDecoder::seek(int64_t frame) {
         return true;
     }
     AVStream* st = fmt_->streams[stream_];
-    const double t = static_cast<double>(frame) / rate_ + startTime_;
+    // Land a little early: a decoder that lost its history (the MP3 bit
+    // reservoir, AAC overlap) gives silence for its first frame after a seek.
+    const double t = std::max(0.0, static_cast<double>(frame) / rate_ - kSeekPreroll) + startTime_;
     const int64_t ts = static_cast<int64_t>(t / av_q2d(st->time_base));
     if (av_seek_frame(fmt_, stream_, ts, AVSEEK_FLAG_BACKWARD) < 0 &&
         av_seek_frame(fmt_, stream_, ts, AVSEEK_FLAG_BACKWARD | AVSEEK_FLAG_ANY) < 0)
