@@ -64,6 +64,10 @@ void MarkAsFiller(wxWindow* window) {
     if (client) atk_object_set_role(gtk_widget_get_accessible(client), ATK_ROLE_FILLER);
 }
 
+void MarkAsDialog(wxWindow* dialog) {
+    if (AtkObject* acc = AccessibleOf(dialog)) atk_object_set_role(acc, ATK_ROLE_DIALOG);
+}
+
 void KeepFocusAway(wxWindow* window) {
     if (window && window->GetHandle()) gtk_widget_set_can_focus(window->GetHandle(), FALSE);
 }

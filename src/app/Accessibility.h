@@ -18,6 +18,10 @@ void SetAccessibleName(wxWindow* window, const std::string& name);
 // meaning of its own: AT-SPI sees it as a filler, which screen readers pass
 // over.
 void MarkAsFiller(wxWindow* window);
+// wxGTK dialogs are plain GTK windows, which AT-SPI shows as frames; this
+// gives a dialog the dialog role screen readers announce.
+void MarkAsDialog(wxWindow* dialog);
+
 // Clicking the window does not take the focus (the video picture).
 void KeepFocusAway(wxWindow* window);
 

@@ -7,6 +7,7 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include "app/Accessibility.h"
 #include "app/ShellActions.h"
 #include "i18n/Translate.h"
 
@@ -52,6 +53,8 @@ std::string AskForStreamUrl(wxWindow* parent) {
     sizer->Add(edit, 0, wxEXPAND | wxALL, 12);
     sizer->Add(buttons, 0, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, 12);
     dialog.SetSizerAndFit(sizer);
+    MarkAsDialog(&dialog);
+    MarkAsFiller(edit);
     dialog.CentreOnParent();
 
     const wxString prefill = ClipboardUrl();
