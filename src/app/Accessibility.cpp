@@ -53,7 +53,25 @@ void ShowRefusedShortcut(wxMenuItem* item, const wxString& label) {
         gtk_accel_label_set_accel(GTK_ACCEL_LABEL(child), keyval, static_cast<GdkModifierType>(mods));
 }
 
+gboolean NameBoxOnMap(GSignalInvocationHint*, guint count, const GValue* values, gpointer) {
+    if (count < 1) return TRUE;
+    GObject* object = static_cast<GObject*>(g_value_get_object(&values[0]));
+    if (object && GTK_IS_MESSAGE_DIALOG(object)) {
+        const gchar* title = gtk_window_get_title(GTK_WINDOW(object));
+        if (title && *title) atk_object_set_name(gtk_widget_get_accessible(GTK_WIDGET(object)), title);
+    }
+    return TRUE;  // stay installed
+}
+
 }  // namespace
+
+void NameMessageBoxesByCaption() {
+    static bool installed = false;
+    if (installed) return;
+    installed = true;
+    const guint signal = g_signal_lookup("map", GTK_TYPE_WIDGET);
+    if (signal) g_signal_add_emission_hook(signal, 0, &NameBoxOnMap, nullptr, nullptr);
+}
 
 void SetAccessibleName(wxWindow* window, const std::string& name) {
     if (AtkObject* acc = AccessibleOf(window)) atk_object_set_name(acc, name.c_str());

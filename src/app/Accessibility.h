@@ -22,6 +22,11 @@ void MarkAsFiller(wxWindow* window);
 // gives a dialog the dialog role screen readers announce.
 void MarkAsDialog(wxWindow* dialog);
 
+// GTK names a message box by its kind ("Information", "Warning"); from the
+// call on, every message box of the program is named by its caption instead,
+// which is what the user is told the box is about.
+void NameMessageBoxesByCaption();
+
 // Clicking the window does not take the focus (the video picture).
 void KeepFocusAway(wxWindow* window);
 

@@ -237,7 +237,7 @@ void MainWindow::rebuildRecentFiles() {
     while (recentMenu_->GetMenuItemCount() > 0) recentMenu_->Destroy(recentMenu_->FindItemByPosition(0));
     const std::vector<std::string>& entries = TheRecentFiles().entries;
     if (entries.empty()) {
-        recentMenu_->Append(wxID_ANY, Tr(kRecentFilesEmptyText))->Enable(false);
+        recentMenu_->Append(kRecentFilesEmptyId, Tr(kRecentFilesEmptyText))->Enable(false);
         return;
     }
     const int count = std::min(static_cast<int>(entries.size()), RecentFiles::kMax);
@@ -251,6 +251,7 @@ bool MainWindow::create() {
     ThePoster().open();
     SetPoster(&ThePoster());
     SetUiServices(this);
+    NameMessageBoxesByCaption();
     BindWindowCommands();
 
     // 3. Status bar: time, volume, state.
@@ -258,6 +259,7 @@ bool MainWindow::create() {
     const int widths[3] = {200, 100, -1};
     bar->SetStatusWidths(3, widths);
     MakeStatusBarAccessible(bar);
+    SetWindowDisplay(this);
 
     // 4. The client area holds the keyboard focus; the video host lives
     // inside it, hidden.
@@ -283,6 +285,7 @@ bool MainWindow::create() {
     AnnouncementQueue::instance().init();                      // 8.
     NotYet_RegisterAllHotkeys();                               // 9.
     GetMenuBar()->Check(215, Settings().playback.Shuffle);     // 10.
+    rebuildRecentFiles();  // the list was read with the DSP settings
     translateMenuBar();
     statusTimer_.Start(250);                                   // 11.
     schedulerTimer_.Start(60000);
@@ -338,6 +341,7 @@ void MainWindow::runDestruction() {
     FreeAudioEngine();                                         // 11.
     AnnouncementQueue::instance().shutdown();                  // 12.
 
+    SetWindowDisplay(nullptr);
     SetUiServices(nullptr);
     SetPoster(nullptr);
     ThePoster().close();
@@ -458,6 +462,11 @@ void MainWindow::setStatusTexts(const std::array<std::string, 3>& texts) {
         statusAccessible_ = joined;
         SetStatusBarAccessibleText(bar, joined);
     }
+}
+
+void MainWindow::setTitle(const std::string& caption) {
+    const wxString title = Wx(caption);
+    if (GetTitle() != title) SetTitle(title);
 }
 
 void MainWindow::handlePosted(const PostedMessage& m) {

@@ -11,6 +11,7 @@
 
 #include "app/HandOverReceiver.h"
 #include "app/SingleInstance.h"
+#include "app/WindowDisplay.h"
 #include "platform/Posting.h"
 #include "platform/Ui.h"
 
@@ -18,7 +19,7 @@ class wxMenu;
 
 namespace tav {
 
-class MainWindow : public wxFrame, public UiServices {
+class MainWindow : public wxFrame, public UiServices, public WindowDisplay {
 public:
     enum TimerId { kTimerStatus = 400, kTimerBatch = 401, kTimerScheduler = 402, kTimerScheduledEnd = 403,
                    kTimerFullscreenCursor = 410 };
@@ -39,9 +40,10 @@ public:
     // The one main window while it exists.
     static MainWindow* Current();
 
-    // Sets the three status-bar fields (time, volume, state); the screen
-    // reader sees the texts as the status bar's name.
-    void setStatusTexts(const std::array<std::string, 3>& texts);
+    // WindowDisplay: the three status-bar fields (time, volume, state), which
+    // the screen reader also gets as the status bar's name, and the caption.
+    void setStatusTexts(const std::array<std::string, 3>& texts) override;
+    void setTitle(const std::string& caption) override;
 
     void handlePosted(const PostedMessage& message);
 

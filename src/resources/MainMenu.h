@@ -18,10 +18,12 @@ struct MenuEntry {
 // The top-level menus File, Playback, Video and Help, in order.
 const std::vector<MenuEntry>& MainMenu();
 
-// Id of the File menu's submenu that lists the recent files (its only submenu).
+// The File menu's submenu that lists the recent files (its only submenu).
 inline constexpr const char* kRecentFilesMenuText = "Recent &Files";
 inline constexpr const char* kRecentFilesEmptyText = "(Empty)";
 inline constexpr int kRecentFileFirstId = 6000;
+// The grayed "(Empty)" item: never chosen, so its id reaches no command.
+inline constexpr int kRecentFilesEmptyId = 6010;
 
 // "&1 name" ... "&0 name": the item text of recent entry index (0-based).
 std::string RecentFileItemText(int index, const std::string& location);

@@ -138,8 +138,9 @@ class App:
         import pyatspi
 
         def find():
+            # By process: the cached name of the root can go stale.
             for a in pyatspi.Registry.getDesktop(0):
-                if a is not None and a.name == "tavrolune" and a.get_process_id() == self.pid:
+                if a is not None and a.get_process_id() == self.pid:
                     return a
             return None
         return wait_until(find, timeout, what="tavrolune on the AT-SPI bus")

@@ -308,3 +308,113 @@ def a_file_on_the_command_line_is_heard(ctx):
         return peak > 0.03 and peak
     peak = wait_until(loud, 10, interval=0.2, what="audible output")
     print(f"peak {peak:.2f}", file=sys.stderr)
+
+
+def click(acc):
+    acc.queryAction().doAction(0)
+
+
+def wait_box(app, caption, timeout=5):
+    """A message box (or dialog) with this caption."""
+    root = app.accessible()
+    try:
+        return wait_until(lambda: next((a for a in children(root) if a.name == caption), None), timeout,
+                          what=f"a window {caption!r}")
+    except AssertionError:
+        raise AssertionError(f"no {caption!r} among {[(a.name, a.getRoleName()) for a in children(root)]}")
+
+
+def box_text(box):
+    return " ".join(a.name for a in find_all(box, "label"))
+
+
+@scenario
+def loaded_plugins_lists_the_decoders(ctx):
+    app = ctx.start()
+    app.window()
+    app.focus()
+    # By keyboard: a modal box opened from an AT-SPI action would hold up the
+    # action's reply. "l" selects the first of the two items with that mnemonic.
+    app.key("alt+h")
+    root = app.accessible()
+    wait_until(lambda: "showing" in states(find(root, "menu item", "Loaded Plugins...")), 5, what="the Help menu")
+    app.key("l", "Return")
+    box = wait_box(app, "Loaded Plugins")
+    check("Loaded:" in box_text(box), f"box says {box_text(box)!r}")
+    click(find(box, "push button", "OK"))
+    wait_until(lambda: find(app.accessible(), None, "Loaded Plugins") is None or None, 5, what="the box to close")
+    check(ctx.commands() == [109], f"commands {ctx.commands()}")
+
+
+def fake_xdg_open(ctx, exit_code):
+    """An xdg-open that notes its argument; the program finds it first on PATH."""
+    bin_dir = os.path.join(ctx.dir, "bin")
+    os.makedirs(bin_dir, exist_ok=True)
+    log = os.path.join(ctx.dir, "xdg-open.log")
+    with open(os.path.join(bin_dir, "xdg-open"), "w") as f:
+        f.write(f"#!/bin/sh\necho \"$@\" >> '{log}'\nexit {exit_code}\n")
+    os.chmod(os.path.join(bin_dir, "xdg-open"), 0o755)
+    return {"PATH": bin_dir + ":" + os.environ["PATH"]}, log
+
+
+@scenario
+def readme_opens_the_docs_file(ctx):
+    env, log = fake_xdg_open(ctx, 0)
+    app = ctx.start(env=env)
+    app.window()
+    click(find(app.accessible(), "menu item", "Readme"))
+    opened = wait_until(lambda: os.path.exists(log) and open(log).read().strip(), 5, what="xdg-open")
+    check(opened == os.path.join(ctx.app_dir, "docs", "readme.txt"), f"opened {opened!r}")
+    check(os.path.getsize(opened) > 0, "the readme is there")
+
+
+@scenario
+def readme_failure_says_so(ctx):
+    env, _ = fake_xdg_open(ctx, 4)
+    app = ctx.start(env=env)
+    app.window()
+    click(find(app.accessible(), "menu item", "Readme"))
+    box = wait_box(app, "Readme")
+    check("Could not open readme.txt." in box_text(box), f"box says {box_text(box)!r}")
+
+
+@scenario
+def recent_files_are_listed_and_open(ctx):
+    files = [ctx.tone(f"r{i}.ogg", seconds=1) for i in range(10)]
+    ctx.write_settings("[RecentFiles]\n" + "".join(f"File{i}={f}\n" for i, f in enumerate(files)))
+    app = ctx.start()
+    app.window()
+    recent = wait_until(lambda: find(app.accessible(), "menu", "Recent Files"), 5, what="Recent Files")
+    items = children(recent)
+    names = [i.name for i in items]
+    check(names == [f"{(i + 1) % 10} r{i}.ogg" for i in range(10)], f"items {names}")
+    mnemonics = [i.queryAction().getKeyBinding(0).split(";")[0] for i in items]
+    check(mnemonics == [str((i + 1) % 10) for i in range(10)], f"mnemonics {mnemonics}")
+    click(items[2])
+    started = wait_until(lambda: ctx.records("starttrack"), 5, what="the recent file to start")
+    check(started == [["starttrack", "0", files[2]]], f"started {started}")
+    check(ctx.commands() == [6002], f"commands {ctx.commands()}")
+
+
+@scenario
+def ctrl_o_opens_the_chosen_file(ctx):
+    song = ctx.tone("chosen.ogg", seconds=1)
+    app = ctx.start()
+    app.window()
+    app.focus()
+    app.key("ctrl+o")
+    dialog = wait_box(app, "Open")
+    filters = [a.name for a in find_all(dialog, "menu item")]
+    for name in ("All Supported", "Audio Files", "Video Files", "Playlists", "All Files (*.*)"):
+        check(name in filters, f"filter {name!r} among {filters}")
+    # Without a window manager the dialog gets the keyboard only when asked.
+    win = wait_until(lambda: subprocess.run(["xdotool", "search", "--all", "--onlyvisible", "--pid", str(app.pid),
+                                             "--name", "^Open$"], capture_output=True, text=True).stdout.split(),
+                     5, what="the Open dialog window")[0]
+    subprocess.run(["xdotool", "windowfocus", "--sync", win], check=True)
+    app.key("ctrl+l")
+    subprocess.run(["xdotool", "type", "--delay", "20", song], check=True)
+    time.sleep(0.3)
+    app.key("Return")
+    started = wait_until(lambda: ctx.records("starttrack"), 10, what="the chosen file to start")
+    check(started == [["starttrack", "0", song]], f"started {started}")
