@@ -85,7 +85,9 @@ TEST_P(SeekLands, WhereAskedAndIsHeardThere) {
     c.action();
     const double expected = c.expected == kAtEnd ? Length() : c.expected;
     EXPECT_NEAR(tav::CurrentPosition(), expected, 0.001);
-    if (expected != c.from) EXPECT_GT(ui.refreshes, 0);
+    if (expected != c.from) {
+        EXPECT_GT(ui.refreshes, 0);
+    }
 
     Audio a = player.render(1.2);
     if (c.expected == kAtEnd) {
