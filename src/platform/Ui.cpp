@@ -27,5 +27,8 @@ void RefreshWindowTitle() {
 void RefreshStatusBar() {
     if (gUi) gUi->refreshStatusBar();
 }
+void SetMenuCheck(int command, bool checked) {
+    if (gUi) gUi->setMenuCheck(command, checked);
+}
 
 }  // namespace tav

@@ -20,6 +20,11 @@ public:
     virtual bool videoHostVisible() { return false; }
     // Hide the video picture and give the main window back its 500 x 150 size.
     virtual void hideVideoHost() {}
+    // Check or uncheck a menu item of the main window (Shuffle, 215).
+    virtual void setMenuCheck(int command, bool checked) {
+        (void)command;
+        (void)checked;
+    }
 };
 
 void SetUiServices(UiServices* ui);
@@ -31,5 +36,6 @@ int ShowMessageBox(const std::string& text, BoxIcon icon, const std::string& cap
                    BoxButtons buttons = BoxButtons::Ok);
 void RefreshWindowTitle();
 void RefreshStatusBar();
+void SetMenuCheck(int command, bool checked);
 
 }  // namespace tav

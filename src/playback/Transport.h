@@ -1,6 +1,5 @@
 #pragma once
-// Starting a playlist entry. The full transport (play, pause, stop, the end of
-// a track) builds on this.
+// The transport: starting a playlist entry, play, pause, stop.
 
 namespace tav {
 
@@ -8,5 +7,9 @@ namespace tav {
 // false). Does nothing while another StartTrack runs or for an index outside
 // the playlist.
 void StartTrack(int index, bool play);
+void Play();           // command 212
+void PausePlayback();  // command 213
+void PlayPause();      // command 201
+void StopPlayback();   // command 202
 
 }  // namespace tav

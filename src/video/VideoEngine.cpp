@@ -9,6 +9,9 @@ bool IsVideoFile(const std::string&) { return false; }
 bool OpenVideoFile(const std::string&) { return false; }
 bool OpenVideoUrl(const std::string&) { return false; }
 void VideoStop() {}
+void VideoPause() {}
+void VideoResume() {}
+void VideoTogglePause() {}
 double VideoPosition() { return 0.0; }
 
 }  // namespace tav

@@ -10,6 +10,9 @@ bool IsVideoFile(const std::string& location);
 bool OpenVideoFile(const std::string& location);
 bool OpenVideoUrl(const std::string& url);
 void VideoStop();
+void VideoPause();
+void VideoResume();
+void VideoTogglePause();
 double VideoPosition();
 
 }  // namespace tav

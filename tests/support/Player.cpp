@@ -6,7 +6,9 @@
 #include "playback/AudioEngine.h"
 #include "playback/engine/Engine.h"
 #include "playlist/Playlist.h"
+#include "speech/AnnouncementQueue.h"
 #include "storage/AppSettings.h"
+#include "storage/Settings.h"
 
 namespace tavtest {
 
@@ -33,16 +35,30 @@ std::vector<tav::PostedMessage> QueuePoster::take() {
 OfflinePlayer::OfflinePlayer() {
     tav::Settings() = tav::AppSettings{};
     tav::ThePlaylist() = tav::Playlist{};
+    tav::TheRecentFiles() = tav::RecentFiles{};
+    tav::UseSettingsFile(home.file("Tavrolune.ini"));
     tav::SetUiServices(&ui);
     tav::SetPoster(&poster);
+    tav::AnnouncementQueue::instance().setOutput(&speech);
+    tav::AnnouncementQueue::instance().init();
     started_ = tav::StartAudioEngineWithoutOutput();
 }
 
 OfflinePlayer::~OfflinePlayer() {
+    tav::AnnouncementQueue::instance().shutdown();
+    tav::AnnouncementQueue::instance().setOutput(nullptr);
     tav::FreeAudioEngine();
     tav::SetPoster(nullptr);
     tav::SetUiServices(nullptr);
     tav::Settings() = tav::AppSettings{};
+}
+
+std::vector<std::string> OfflinePlayer::spoken() {
+    tav::AnnouncementQueue::instance().drain();
+    std::vector<std::string> texts;
+    for (auto& u : speech.said) texts.push_back(u.text);
+    speech.said.clear();
+    return texts;
 }
 
 Audio OfflinePlayer::render(double maxSeconds, double wallSeconds) {

@@ -7,9 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "Fixtures.h"
 #include "Signal.h"
 #include "platform/Posting.h"
 #include "platform/Ui.h"
+#include "speech/ScreenReaderOutput.h"
 
 namespace tavtest {
 
@@ -40,6 +42,25 @@ private:
     std::deque<tav::PostedMessage> q_;
 };
 
+// Stands in for the screen reader: keeps what it was asked to say.
+class SpokenTexts final : public tav::SpeechOutput {
+public:
+    struct Utterance {
+        std::string text;
+        bool interrupt;
+    };
+    std::vector<Utterance> said;
+    int stops = 0;
+    bool speak(const std::string& utf8, bool interrupt) override {
+        said.push_back({utf8, interrupt});
+        return true;
+    }
+    bool stop() override {
+        ++stops;
+        return true;
+    }
+};
+
 // Settings back to their defaults, the engine started on the "No sound"
 // device; everything is undone on destruction.
 class OfflinePlayer {
@@ -51,9 +72,14 @@ public:
     // audio (or wallSeconds of waiting for a network stream) have passed.
     Audio render(double maxSeconds, double wallSeconds = 30.0);
     bool ended() const { return poster.count(tav::kMsgCommand, 204) > 0; }
+    // Drains the announcement queue (as message 1025 does) and returns the
+    // utterances spoken since the last call.
+    std::vector<std::string> spoken();
 
     RecordingUi ui;
     QueuePoster poster;
+    SpokenTexts speech;
+    TempDir home;  // the settings file lives here: home.file("Tavrolune.ini")
 
 private:
     bool started_ = false;
