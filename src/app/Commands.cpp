@@ -8,6 +8,7 @@
 #include "app/TestLog.h"
 #include "platform/Posting.h"
 #include "playback/PlaybackSession.h"
+#include "playback/Seeking.h"
 
 namespace tav {
 
@@ -16,6 +17,11 @@ namespace {
 using G = CommandGuard;
 
 void RunOpenRecentEntry(int id, intptr_t) { OpenRecentEntry(id - 6000); }
+void RunSeekBackward(int, intptr_t) { SeekBackward(); }
+void RunSeekForward(int, intptr_t) { SeekForward(); }
+void RunSeekToBeginning(int, intptr_t) { SeekToBeginning(); }
+void RunCycleMovementUnit(int id, intptr_t) { CycleMovementUnit(id == 220 ? -1 : +1); }
+void RunSpeakMovementUnit(int, intptr_t) { SpeakMovementUnit(); }
 
 std::vector<CommandEntry> BuildTable() {
     return {
@@ -39,8 +45,8 @@ std::vector<CommandEntry> BuildTable() {
         {202, 202, "StopPlayback", G::None, nullptr},
         {203, 203, "PreviousTrack", G::None, nullptr},
         {204, 204, "NextTrack", G::None, nullptr},  // play = (lParam == 0)
-        {205, 205, "SeekBackward", G::None, nullptr},
-        {206, 206, "SeekForward", G::None, nullptr},
+        {205, 205, "SeekBackward", G::None, &RunSeekBackward},
+        {206, 206, "SeekForward", G::None, &RunSeekForward},
         {207, 207, "VolumeUp", G::None, nullptr},
         {208, 208, "VolumeDown", G::None, nullptr},
         {209, 209, "SpeakElapsed", G::None, nullptr},
@@ -50,11 +56,11 @@ std::vector<CommandEntry> BuildTable() {
         {213, 213, "PausePlayback", G::None, nullptr},
         {214, 214, "SpeakNowPlaying", G::None, nullptr},
         {215, 215, "ToggleShuffle", G::None, nullptr},
-        {216, 216, "SeekToBeginning", G::None, nullptr},
+        {216, 216, "SeekToBeginning", G::None, &RunSeekToBeginning},
         {217, 217, "ShowJumpToTimeDialog", G::None, nullptr},
         {218, 218, "ToggleMute", G::None, nullptr},
         {219, 219, "CycleRepeatMode", G::None, nullptr},
-        {220, 221, "CycleMovementUnit", G::None, nullptr},  // 220: -1, 221: +1
+        {220, 221, "CycleMovementUnit", G::None, &RunCycleMovementUnit},  // 220: -1, 221: +1
         {230, 231, "MoveInCycle", G::None, nullptr},        // 230: -1, 231: +1
         {232, 233, "AdjustCurrent", G::None, nullptr},      // 232: +1, 233: -1
         {234, 234, "ResetCurrentToDefault", G::None, nullptr},
@@ -65,7 +71,7 @@ std::vector<CommandEntry> BuildTable() {
         {240, 243, "ToggleStreamEffect", G::None, nullptr},  // effect id - 240
         {244, 244, "NextReverbChoice", G::None, nullptr},
         {245, 249, "ToggleDspEffect", G::None, nullptr},  // DSP effect id - 244
-        {250, 250, "SpeakMovementUnit", G::None, nullptr},
+        {250, 250, "SpeakMovementUnit", G::None, &RunSpeakMovementUnit},
         {251, 251, "Toggle3DAudio", G::None, nullptr},
         {252, 252, "ToggleConvolutionReverb", G::None, nullptr},
         {260, 260, "SpeakFileName", G::None, nullptr},

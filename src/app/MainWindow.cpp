@@ -24,6 +24,7 @@
 #include "app/TestLog.h"
 #include "i18n/Translate.h"
 #include "playback/AudioEngine.h"
+#include "playback/JumpToTimeDialog.h"
 #include "playback/PlaybackSession.h"
 #include "playlist/Playlist.h"
 #include "resources/MainMenu.h"
@@ -136,6 +137,9 @@ void RunLoadedPlugins(int, intptr_t) {
 void RunReadme(int, intptr_t) {
     if (MainWindow* w = MainWindow::Current()) w->openReadme();
 }
+void RunJumpToTime(int, intptr_t) {
+    if (MainWindow* w = MainWindow::Current()) ShowJumpToTimeDialog(w);
+}
 void RunToggleShuffle(int, intptr_t) {
     if (MainWindow* w = MainWindow::Current()) w->toggleShuffle();
 }
@@ -147,6 +151,7 @@ void BindWindowCommands() {
     BindCommandHandler("ShowLoadedPlugins", &RunLoadedPlugins);
     BindCommandHandler("OpenReadme", &RunReadme);
     BindCommandHandler("ToggleShuffle", &RunToggleShuffle);
+    BindCommandHandler("ShowJumpToTimeDialog", &RunJumpToTime);
 }
 
 // The open dialog's filters: four named ones, then all files.
