@@ -3,9 +3,10 @@
 
 Serves the bytes of an audio file in a loop on 127.0.0.1:PORT with
 icy-metaint metadata blocks whose StreamTitle changes every --title-every
-bytes. --close-after and --stall-after end or freeze the stream after that many
-audio bytes. A plain file mode (--plain) serves the file once with a
-Content-Length, like a web server with a podcast episode.
+bytes (--no-meta: a station that sends no titles at all). --close-after and
+--stall-after end or freeze the stream after that many audio bytes. A plain
+file mode (--plain) serves the file once with a Content-Length, like a web
+server with a podcast episode.
 """
 import argparse
 import socketserver
@@ -27,6 +28,7 @@ def main():
     ap.add_argument("--stall-after", type=int, default=0)
     ap.add_argument("--rate", type=int, default=0, help="bytes per second; 0 = as fast as the client reads")
     ap.add_argument("--plain", action="store_true")
+    ap.add_argument("--no-meta", action="store_true", help="never send metadata, even when asked")
     a = ap.parse_args()
     data = open(a.file, "rb").read()
     titles = a.titles.split("|")
@@ -39,7 +41,7 @@ def main():
                 if not chunk:
                     return
                 request += chunk
-            wants_meta = b"icy-metadata: 1" in request.lower()
+            wants_meta = b"icy-metadata: 1" in request.lower() and not a.no_meta
             if a.plain:
                 head = ("HTTP/1.1 200 OK\r\nContent-Type: audio/mpeg\r\nContent-Length: %d\r\n"
                         "Accept-Ranges: none\r\nConnection: close\r\n\r\n" % len(data))
