@@ -9,6 +9,8 @@
 #include "platform/Posting.h"
 #include "playback/PlaybackSession.h"
 #include "playback/Seeking.h"
+#include "playback/Transport.h"
+#include "playlist/Navigation.h"
 
 namespace tav {
 
@@ -17,6 +19,16 @@ namespace {
 using G = CommandGuard;
 
 void RunOpenRecentEntry(int id, intptr_t) { OpenRecentEntry(id - 6000); }
+void RunPlayPause(int, intptr_t) { PlayPause(); }
+void RunStopPlayback(int, intptr_t) { StopPlayback(); }
+void RunPreviousTrack(int, intptr_t) { PreviousTrack(); }
+// The end of a track posts lParam 1: advance without playing.
+void RunNextTrack(int, intptr_t lParam) { NextTrack(lParam == 0); }
+void RunPlay(int, intptr_t) { Play(); }
+void RunPausePlayback(int, intptr_t) { PausePlayback(); }
+// Checks or unchecks menu item 215 itself.
+void RunToggleShuffle(int, intptr_t) { ToggleShuffle(); }
+void RunCycleRepeatMode(int, intptr_t) { CycleRepeatMode(); }
 void RunSeekBackward(int, intptr_t) { SeekBackward(); }
 void RunSeekForward(int, intptr_t) { SeekForward(); }
 void RunSeekToBeginning(int, intptr_t) { SeekToBeginning(); }
@@ -41,10 +53,10 @@ std::vector<CommandEntry> BuildTable() {
         {114, 114, "OpenReadme", G::None, nullptr},
         {118, 118, "TestYoutubePlayback", G::None, nullptr},
         {119, 119, "ClearYoutubeCache", G::None, nullptr},
-        {201, 201, "PlayPause", G::None, nullptr},
-        {202, 202, "StopPlayback", G::None, nullptr},
-        {203, 203, "PreviousTrack", G::None, nullptr},
-        {204, 204, "NextTrack", G::None, nullptr},  // play = (lParam == 0)
+        {201, 201, "PlayPause", G::None, &RunPlayPause},
+        {202, 202, "StopPlayback", G::None, &RunStopPlayback},
+        {203, 203, "PreviousTrack", G::None, &RunPreviousTrack},
+        {204, 204, "NextTrack", G::None, &RunNextTrack},
         {205, 205, "SeekBackward", G::None, &RunSeekBackward},
         {206, 206, "SeekForward", G::None, &RunSeekForward},
         {207, 207, "VolumeUp", G::None, nullptr},
@@ -52,14 +64,14 @@ std::vector<CommandEntry> BuildTable() {
         {209, 209, "SpeakElapsed", G::None, nullptr},
         {210, 210, "SpeakRemaining", G::None, nullptr},
         {211, 211, "SpeakTotal", G::None, nullptr},
-        {212, 212, "Play", G::None, nullptr},
-        {213, 213, "PausePlayback", G::None, nullptr},
+        {212, 212, "Play", G::None, &RunPlay},
+        {213, 213, "PausePlayback", G::None, &RunPausePlayback},
         {214, 214, "SpeakNowPlaying", G::None, nullptr},
-        {215, 215, "ToggleShuffle", G::None, nullptr},
+        {215, 215, "ToggleShuffle", G::None, &RunToggleShuffle},
         {216, 216, "SeekToBeginning", G::None, &RunSeekToBeginning},
         {217, 217, "ShowJumpToTimeDialog", G::None, nullptr},
         {218, 218, "ToggleMute", G::None, nullptr},
-        {219, 219, "CycleRepeatMode", G::None, nullptr},
+        {219, 219, "CycleRepeatMode", G::None, &RunCycleRepeatMode},
         {220, 221, "CycleMovementUnit", G::None, &RunCycleMovementUnit},  // 220: -1, 221: +1
         {230, 231, "MoveInCycle", G::None, nullptr},        // 230: -1, 231: +1
         {232, 233, "AdjustCurrent", G::None, nullptr},      // 232: +1, 233: -1

@@ -140,9 +140,6 @@ void RunReadme(int, intptr_t) {
 void RunJumpToTime(int, intptr_t) {
     if (MainWindow* w = MainWindow::Current()) ShowJumpToTimeDialog(w);
 }
-void RunToggleShuffle(int, intptr_t) {
-    if (MainWindow* w = MainWindow::Current()) w->toggleShuffle();
-}
 
 void BindWindowCommands() {
     BindCommandHandler("OpenFilesCommand", &RunOpenFiles);
@@ -150,7 +147,6 @@ void BindWindowCommands() {
     BindCommandHandler("OpenUrlDialog", &RunOpenUrl);
     BindCommandHandler("ShowLoadedPlugins", &RunLoadedPlugins);
     BindCommandHandler("OpenReadme", &RunReadme);
-    BindCommandHandler("ToggleShuffle", &RunToggleShuffle);
     BindCommandHandler("ShowJumpToTimeDialog", &RunJumpToTime);
 }
 
@@ -572,9 +568,10 @@ void MainWindow::showLoadedPlugins() {
     ShowMessageBox(PluginReport(), BoxIcon::Information, Translate("Loaded Plugins"));
 }
 
-void MainWindow::toggleShuffle() {
-    NotYet_ToggleShuffle();
-    if (wxMenuBar* bar = GetMenuBar()) bar->Check(215, Settings().playback.Shuffle);
+void MainWindow::setMenuCheck(int command, bool checked) {
+    wxMenuBar* bar = GetMenuBar();
+    wxMenuItem* item = bar ? bar->FindItem(command) : nullptr;
+    if (item && item->IsCheckable()) item->Check(checked);
 }
 
 void ShowCreateWindowFailure() {

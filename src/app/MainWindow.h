@@ -53,13 +53,14 @@ public:
     void refreshStatusBar() override;
     bool videoHostVisible() override;
     void hideVideoHost() override;
+    void setMenuCheck(int command, bool checked) override;
 
     // Commands the window runs itself.
     void openFilesDialog();
     void openUrlDialog();
     void openReadme();
     void showLoadedPlugins();
-    void toggleShuffle();
+
 
 private:
     void buildMenuBar();

@@ -40,7 +40,6 @@ void NotYet_EndScheduledEvent() {}
 void NotYet_HideFullscreenCursor() {}
 
 int NotYet_HotkeyCommand(int) { return 0; }
-void NotYet_ToggleShuffle() {}
 bool NotYet_YoutubeDialogHasFocus() { return false; }
 
 }  // namespace tav
