@@ -307,9 +307,11 @@ bool MainWindow::create() {
     if (Settings().playback.CheckForUpdates) NotYet_StartReleaseCheck();  // 15.
     NotYet_StartYtdlpUpdate();                                 // 16.
 
-    // From now on a second start finds this window.
-    handOverServer_.start(InstanceSocketPath(),
-                          [](const HandOverMessage& m) { return RelayHandOverToUi(m, kHandOverUiWait); });
+    // From now on a second start finds this window, unless another running
+    // window already answers there (this one was started beside it).
+    if (!InstanceListening(InstanceSocketPath()))
+        handOverServer_.start(InstanceSocketPath(),
+                              [](const HandOverMessage& m) { return RelayHandOverToUi(m, kHandOverUiWait); });
     return true;
 }
 

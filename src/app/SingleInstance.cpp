@@ -158,6 +158,16 @@ HandOverOutcome SendHandOver(const std::string& socketPath, const std::vector<st
     return out;
 }
 
+bool InstanceListening(const std::string& socketPath) {
+    sockaddr_un addr;
+    if (!FillAddress(socketPath, &addr)) return false;
+    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return false;
+    const bool ok = connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+    close(fd);
+    return ok;
+}
+
 // ---- Listening -------------------------------------------------------------
 
 HandOverServer::~HandOverServer() { stop(); }

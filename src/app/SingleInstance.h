@@ -65,6 +65,9 @@ struct HandOverOutcome {
 HandOverOutcome SendHandOver(const std::string& socketPath, const std::vector<std::string>& files,
                              std::chrono::milliseconds replyTimeout);
 
+// Something answers on the socket: a running window can be reached there.
+bool InstanceListening(const std::string& socketPath);
+
 // The listening side, run by the first instance. The handler runs on the
 // server's own thread, one message at a time in arrival order; its answer is
 // the reply.

@@ -295,3 +295,16 @@ TEST_F(SingleInstance, ARelayCancelledByTheClosingWindowReportsNoWindow) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SingleInstance, ListeningIsSeenOnlyWhileAServerAnswers) {
+    EXPECT_FALSE(tav::InstanceListening(socketPath()));
+    startFirstInstance();
+    EXPECT_TRUE(tav::InstanceListening(socketPath()));
+    server.stop();
+    EXPECT_FALSE(tav::InstanceListening(socketPath()));
+    EXPECT_TRUE(got().empty());  // a probe is not a message
+}
+
+}  // namespace

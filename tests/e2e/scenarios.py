@@ -277,6 +277,15 @@ def multiple_instances_allowed_opens_a_second_window(ctx):
     second = ctx.start()
     second.window()
     check(first.running() and second.running(), "two players run")
+    # Files still go to the first player, also after the second one closed.
+    second.focus()
+    second.key("alt+F4")
+    check(second.wait_exit(10) == 0, "the second player closes")
+    song = ctx.tone("later.ogg", seconds=1)
+    third = ctx.start(song)
+    check(third.wait_exit(15) == 0, "a start with a file hands it over")
+    got = wait_until(lambda: ctx.records("copydata"), 5, what="the file at the first player")
+    check(got == [["copydata", "1", song]], f"received {got}")
 
 
 @scenario
