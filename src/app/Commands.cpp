@@ -9,6 +9,7 @@
 #include "platform/Posting.h"
 #include "playback/PlaybackSession.h"
 #include "playback/Seeking.h"
+#include "playback/TrackInfo.h"
 #include "playback/Transport.h"
 #include "playlist/Navigation.h"
 
@@ -29,6 +30,7 @@ void RunPausePlayback(int, intptr_t) { PausePlayback(); }
 // Checks or unchecks menu item 215 itself.
 void RunToggleShuffle(int, intptr_t) { ToggleShuffle(); }
 void RunCycleRepeatMode(int, intptr_t) { CycleRepeatMode(); }
+void RunSpeakTrackInfo(int id, intptr_t) { SpeakTrackInfo(id); }
 void RunSeekBackward(int, intptr_t) { SeekBackward(); }
 void RunSeekForward(int, intptr_t) { SeekForward(); }
 void RunSeekToBeginning(int, intptr_t) { SeekToBeginning(); }
@@ -61,12 +63,12 @@ std::vector<CommandEntry> BuildTable() {
         {206, 206, "SeekForward", G::None, &RunSeekForward},
         {207, 207, "VolumeUp", G::None, nullptr},
         {208, 208, "VolumeDown", G::None, nullptr},
-        {209, 209, "SpeakElapsed", G::None, nullptr},
-        {210, 210, "SpeakRemaining", G::None, nullptr},
-        {211, 211, "SpeakTotal", G::None, nullptr},
+        {209, 209, "SpeakElapsed", G::None, &RunSpeakTrackInfo},
+        {210, 210, "SpeakRemaining", G::None, &RunSpeakTrackInfo},
+        {211, 211, "SpeakTotal", G::None, &RunSpeakTrackInfo},
         {212, 212, "Play", G::None, &RunPlay},
         {213, 213, "PausePlayback", G::None, &RunPausePlayback},
-        {214, 214, "SpeakNowPlaying", G::None, nullptr},
+        {214, 214, "SpeakNowPlaying", G::None, &RunSpeakTrackInfo},
         {215, 215, "ToggleShuffle", G::None, &RunToggleShuffle},
         {216, 216, "SeekToBeginning", G::None, &RunSeekToBeginning},
         {217, 217, "ShowJumpToTimeDialog", G::None, nullptr},
@@ -86,8 +88,8 @@ std::vector<CommandEntry> BuildTable() {
         {250, 250, "SpeakMovementUnit", G::None, &RunSpeakMovementUnit},
         {251, 251, "Toggle3DAudio", G::None, nullptr},
         {252, 252, "ToggleConvolutionReverb", G::None, nullptr},
-        {260, 260, "SpeakFileName", G::None, nullptr},
-        {261, 269, "SpeakTagField", G::None, nullptr},   // title ... duration
+        {260, 260, "SpeakFileName", G::None, &RunSpeakTrackInfo},
+        {261, 269, "SpeakTagField", G::None, &RunSpeakTrackInfo},  // title ... duration
         {270, 279, "ShowTagDialog", G::None, nullptr},   // title ... file name
         {700, 700, "RestoreFromTray", G::None, nullptr},
         {701, 701, "DestroyMainWindow", G::None, nullptr},

@@ -26,6 +26,9 @@
 #include "playback/AudioEngine.h"
 #include "playback/JumpToTimeDialog.h"
 #include "playback/PlaybackSession.h"
+#include "playback/TagDialog.h"
+#include "playback/TrackInfo.h"
+#include "playlist/ResumePositions.h"
 #include "playlist/Playlist.h"
 #include "resources/MainMenu.h"
 #include "speech/AnnouncementQueue.h"
@@ -137,6 +140,7 @@ void RunLoadedPlugins(int, intptr_t) {
 void RunReadme(int, intptr_t) {
     if (MainWindow* w = MainWindow::Current()) w->openReadme();
 }
+void RunTagDialog(int id, intptr_t) { ShowTagDialog(id); }
 void RunJumpToTime(int, intptr_t) {
     if (MainWindow* w = MainWindow::Current()) ShowJumpToTimeDialog(w);
 }
@@ -148,6 +152,7 @@ void BindWindowCommands() {
     BindCommandHandler("ShowLoadedPlugins", &RunLoadedPlugins);
     BindCommandHandler("OpenReadme", &RunReadme);
     BindCommandHandler("ShowJumpToTimeDialog", &RunJumpToTime);
+    BindCommandHandler("ShowTagDialog", &RunTagDialog);
 }
 
 // The open dialog's filters: four named ones, then all files.
@@ -277,7 +282,6 @@ bool MainWindow::create() {
 
     // 5. Without audio output there is no player.
     if (!StartAudioEngine()) return false;
-    created_ = true;
     panel_->SetFocus();
 
     NotYet_OpenDatabase();                                     // 6.
@@ -333,8 +337,8 @@ void MainWindow::runDestruction() {
     const PlaybackSession& s = Session();                      // 5.
     const Playlist& pl = ThePlaylist();
     if (s.playStream != 0 && s.mediaKind == MediaKind::Audio && pl.validIndex(pl.current))
-        NotYet_SaveResumePosition(pl.entries[static_cast<size_t>(pl.current)]);
-    SavePlaylistState();                                // 6.
+        SaveResumePosition(pl.entries[static_cast<size_t>(pl.current)]);
+    SavePlaylistState();                                       // 6.
     SaveSettings();
     NotYet_CleanLegacyTemp();                                  // 7.
     NotYet_ClearYoutubeSearchResults();
@@ -476,10 +480,7 @@ void MainWindow::handlePosted(const PostedMessage& m) {
     switch (m.id) {
         case kMsgCommand: DispatchCommand(static_cast<int>(m.wParam), m.lParam); break;
         case kMsgAnnounce: AnnouncementQueue::instance().drain(); break;
-        case kMsgStreamTitle:
-            NotYet_OnStreamTitleChanged();
-            NotYet_UpdateWindowTitle();
-            break;
+        case kMsgStreamTitle: OnStreamTitleChanged(); break;  // it refreshes the title too
         case kMsgYoutubeLookup:
             if (const auto* id = std::any_cast<std::string>(&m.payload); id && !id->empty())
                 NotYet_SwitchStreamToCache(*id);

@@ -89,7 +89,6 @@ private:
     unsigned batchGeneration_ = 0;
     HandOverReceiver receiver_;
     HandOverServer handOverServer_;
-    bool created_ = false;
     bool destroyed_ = false;
 };
 

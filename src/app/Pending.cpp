@@ -22,11 +22,9 @@ void NotYet_StartYtdlpUpdate() {}
 void NotYet_RemoveTrayIcon() {}
 void NotYet_UnregisterAllHotkeys() {}
 void NotYet_StopRecording() {}
-void NotYet_SaveResumePosition(const std::string&) {}
 void NotYet_CloseDatabase() {}
 void NotYet_ShutdownVideoEngine() {}
 
-void NotYet_OnStreamTitleChanged() {}
 void NotYet_SwitchStreamToCache(const std::string&) {}
 void NotYet_RestoreFromTray() {}
 void NotYet_ShowTrayMenu() {}

@@ -38,12 +38,10 @@ void NotYet_StartYtdlpUpdate();
 void NotYet_RemoveTrayIcon();
 void NotYet_UnregisterAllHotkeys();
 void NotYet_StopRecording();
-void NotYet_SaveResumePosition(const std::string& location);
 void NotYet_CloseDatabase();
 void NotYet_ShutdownVideoEngine();
 
 // Posted messages and timers.
-void NotYet_OnStreamTitleChanged();
 void NotYet_SwitchStreamToCache(const std::string& youtubeId);
 void NotYet_RestoreFromTray();
 void NotYet_ShowTrayMenu();

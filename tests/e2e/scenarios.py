@@ -427,3 +427,16 @@ def ctrl_o_opens_the_chosen_file(ctx):
     app.key("Return")
     started = wait_until(lambda: ctx.records("starttrack"), 10, what="the chosen file to start")
     check(started == [["starttrack", "0", song]], f"started {started}")
+
+
+@scenario
+def spoken_results_reach_the_screen_reader(ctx):
+    # The announcement queue wakes the window (message 1025), which speaks.
+    demo = ctx.tone("spoken.ogg", seconds=3)
+    app = ctx.start(demo)
+    app.window()
+    app.focus()
+    app.key("0")
+    said = ctx.wait_for_speech(r"spoken\.ogg")
+    check(ctx.commands() == [260], f"commands {ctx.commands()}")
+    print(f"said {said!r}", file=sys.stderr)
