@@ -266,6 +266,7 @@ bool MainWindow::create() {
     bar->SetStatusWidths(3, widths);
     MakeStatusBarAccessible(bar);
     SetWindowDisplay(this);
+    SetWindowTimers(this);
 
     // 4. The client area holds the keyboard focus; the video host lives
     // inside it, hidden.
@@ -349,6 +350,7 @@ void MainWindow::runDestruction() {
     AnnouncementQueue::instance().shutdown();                  // 12.
 
     SetWindowDisplay(nullptr);
+    SetWindowTimers(nullptr);
     SetUiServices(nullptr);
     SetPoster(nullptr);
     ThePoster().close();
@@ -476,6 +478,16 @@ void MainWindow::setTitle(const std::string& caption) {
     if (GetTitle() != title) SetTitle(title);
 }
 
+void MainWindow::startTimer(int id, int milliseconds) {
+    if (id == kTimerScheduledEnd) scheduledEndTimer_.StartOnce(std::max(1, milliseconds));
+    else if (id == kTimerFullscreenCursor) cursorTimer_.StartOnce(std::max(1, milliseconds));
+}
+
+void MainWindow::killTimer(int id) {
+    if (id == kTimerScheduledEnd) scheduledEndTimer_.Stop();
+    else if (id == kTimerFullscreenCursor) cursorTimer_.Stop();
+}
+
 void MainWindow::handlePosted(const PostedMessage& m) {
     switch (m.id) {
         case kMsgCommand: DispatchCommand(static_cast<int>(m.wParam), m.lParam); break;
@@ -505,7 +517,7 @@ void MainWindow::handlePosted(const PostedMessage& m) {
         case kMsgCallOnUi:
             if (const auto* fn = std::any_cast<std::function<void()>>(&m.payload); fn && *fn) (*fn)();
             break;
-        default: break;
+        default: DeliverToDialog(m); break;
     }
 }
 

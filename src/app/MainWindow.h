@@ -12,6 +12,7 @@
 #include "app/HandOverReceiver.h"
 #include "app/SingleInstance.h"
 #include "app/WindowDisplay.h"
+#include "app/WindowTimers.h"
 #include "platform/Posting.h"
 #include "platform/Ui.h"
 
@@ -19,7 +20,7 @@ class wxMenu;
 
 namespace tav {
 
-class MainWindow : public wxFrame, public UiServices, public WindowDisplay {
+class MainWindow : public wxFrame, public UiServices, public WindowDisplay, public WindowTimers {
 public:
     enum TimerId { kTimerStatus = 400, kTimerBatch = 401, kTimerScheduler = 402, kTimerScheduledEnd = 403,
                    kTimerFullscreenCursor = 410 };
@@ -44,6 +45,10 @@ public:
     // the screen reader also gets as the status bar's name, and the caption.
     void setStatusTexts(const std::array<std::string, 3>& texts) override;
     void setTitle(const std::string& caption) override;
+
+    // WindowTimers: 403 and 410.
+    void startTimer(int id, int milliseconds) override;
+    void killTimer(int id) override;
 
     void handlePosted(const PostedMessage& message);
 

@@ -18,3 +18,21 @@ void ShowWindowTitle(const std::string& caption) {
 }
 
 }  // namespace tav
+
+#include "app/WindowTimers.h"
+
+namespace tav {
+
+namespace {
+WindowTimers* gTimers = nullptr;
+}
+
+void SetWindowTimers(WindowTimers* timers) { gTimers = timers; }
+void StartWindowTimer(int id, int milliseconds) {
+    if (gTimers) gTimers->startTimer(id, milliseconds);
+}
+void KillWindowTimer(int id) {
+    if (gTimers) gTimers->killTimer(id);
+}
+
+}  // namespace tav

@@ -3,6 +3,7 @@
 
 #include "AppTestUtil.h"
 #include "app/Commands.h"
+#include "app/ShellMessages.h"
 #include "playback/PlaybackSession.h"
 
 namespace {
@@ -116,6 +117,23 @@ TEST_F(Commands, MediaHotkeysPostTransportCommands) {
         EXPECT_EQ(posted[i].wParam, 201u + i);
         EXPECT_EQ(posted[i].lParam, 0);
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(DialogMessages, AnOpenDialogGetsItsMessageUntilItCloses) {
+    int calls = 0;
+    tav::RouteToDialog(tav::kMsgPlaylistChanged, [&calls](const tav::PostedMessage& m) {
+        ++calls;
+        EXPECT_EQ(m.lParam, 7);
+        tav::RouteToDialog(tav::kMsgPlaylistChanged, nullptr);  // closes while handling it
+    });
+    EXPECT_FALSE(tav::DeliverToDialog({tav::kMsgCountryList, 0, 0, {}}));
+    EXPECT_TRUE(tav::DeliverToDialog({tav::kMsgPlaylistChanged, 0, 7, {}}));
+    EXPECT_FALSE(tav::DeliverToDialog({tav::kMsgPlaylistChanged, 0, 7, {}}));
+    EXPECT_EQ(calls, 1);
 }
 
 }  // namespace
