@@ -43,7 +43,9 @@ bool ConfigureAndInit(int device) {
     const auto& adv = Settings().advanced;
     SetConfig(Config::BufferMs, adv.BufferSize);
     SetConfig(Config::UpdatePeriodMs, adv.UpdatePeriod);
-    SetConfig(Config::VolumeCurveLog, 1);
+    // The volume attribute carries an amplitude (the squared volume, as the
+    // volume callback applies it), so the legacy way sounds the same: linear.
+    SetConfig(Config::VolumeCurveLog, 0);
     if (Init(device, 44100)) return true;
     if (device == -1 || device == 0) return false;
     if (!Init(-1, 44100)) return false;
@@ -180,6 +182,10 @@ void FreeAudioEngine() {
     s.bitrate = 0;
     Free();
 }
+
+void FreeOutputOnly() { Free(); }
+
+bool InitOutputOnly(int device) { return Init(device, 44100); }
 
 std::string PluginReport() { return "Loaded: " + Join(gLoaded) + "\nFailed: " + Join(gFailed); }
 

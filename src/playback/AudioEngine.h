@@ -13,6 +13,9 @@ bool StartAudioEngine();
 // pulls the mix with engine::RenderOutput (tavrolune-render, tests).
 bool StartAudioEngineWithoutOutput();
 void FreeAudioEngine();
+// Only the output: decoder components, SoundFonts and settings stay.
+void FreeOutputOnly();
+bool InitOutputOnly(int device);
 
 // "Loaded: a, b\nFailed: c" over the decoder components.
 std::string PluginReport();

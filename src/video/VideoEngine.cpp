@@ -13,5 +13,11 @@ void VideoPause() {}
 void VideoResume() {}
 void VideoTogglePause() {}
 double VideoPosition() { return 0.0; }
+double VideoDuration() { return 0.0; }
+bool VideoIsPlaying() { return false; }
+bool VideoIsPaused() { return false; }
+std::string VideoMediaTitle() { return {}; }
+void VideoSetVolume(float) {}
+void VideoSetMute(bool) {}
 
 }  // namespace tav

@@ -14,5 +14,11 @@ void VideoPause();
 void VideoResume();
 void VideoTogglePause();
 double VideoPosition();
+double VideoDuration();
+bool VideoIsPlaying();
+bool VideoIsPaused();
+std::string VideoMediaTitle();
+void VideoSetVolume(float volume);
+void VideoSetMute(bool muted);
 
 }  // namespace tav
