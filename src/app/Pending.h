@@ -57,7 +57,6 @@ void NotYet_HideFullscreenCursor();
 // Global hotkeys: the command of the first assignment with this id, 0 = none.
 int NotYet_HotkeyCommand(int hotkeyId);
 
-
 // True while the modeless YouTube dialog has the keyboard: the main window's
 // keys stay off then.
 bool NotYet_YoutubeDialogHasFocus();

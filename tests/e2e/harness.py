@@ -254,7 +254,7 @@ class Context:
     def commands(self):
         return [int(r[1]) for r in self.records("command")]
 
-    def wait_commands(self, count, timeout=5):
+    def wait_commands(self, count, timeout=10):
         return wait_until(lambda: len(self.commands()) >= count and self.commands(), timeout,
                           what=f"{count} dispatched commands (have {self.commands()})")
 
