@@ -440,3 +440,39 @@ def spoken_results_reach_the_screen_reader(ctx):
     said = ctx.wait_for_speech(r"spoken\.ogg")
     check(ctx.commands() == [260], f"commands {ctx.commands()}")
     print(f"said {said!r}", file=sys.stderr)
+
+
+NO_AUDIO_SHIM = """
+int SDL_Init(unsigned flags) { (void)flags; return -1; }
+int SDL_InitSubSystem(unsigned flags) { (void)flags; return -1; }
+int SDL_AudioInit(const char* driver) { (void)driver; return -1; }
+"""
+
+
+@scenario
+def without_audio_output_the_window_is_refused(ctx):
+    # SDL is made to fail from a preloaded library: no output can start.
+    source = os.path.join(ctx.dir, "noaudio.c")
+    shim = os.path.join(ctx.dir, "noaudio.so")
+    with open(source, "w") as f:
+        f.write(NO_AUDIO_SHIM)
+    subprocess.run(["cc", "-shared", "-fPIC", "-o", shim, source], check=True)
+    app = ctx.start(env={"LD_PRELOAD": shim})
+    texts, captions = [], set()
+    deadline = time.monotonic() + 20
+    while app.running() and time.monotonic() < deadline:
+        try:
+            for window in children(app.accessible(timeout=2)):
+                if window.getRoleName() != "alert":
+                    continue
+                captions.add(window.name)
+                texts += [a.name for a in find_all(window, "label") if a.name]
+                click(find(window, "push button"))
+        except Exception:
+            pass  # a box that is closing
+        time.sleep(0.2)
+    check(app.wait_exit(5) == 1, "exit code 1")
+    check(texts and texts[-1] == "Failed to create window.", f"boxes said {texts}")
+    check(captions == {"Tavrolune"}, f"box captions {captions}")
+    check(app.windows() == [] or not app.running(), "no main window")
+    check(ctx.log_lines()[-1].endswith(STOP_LINE), f"log ends with {ctx.log_lines()[-1:]}")
