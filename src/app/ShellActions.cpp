@@ -7,10 +7,9 @@
 #include <cerrno>
 #include <thread>
 
-#include "app/ShellMessages.h"
-
 #include "app/Arguments.h"
 #include "app/Pending.h"
+#include "app/ShellMessages.h"
 #include "app/TestLog.h"
 #include "platform/Paths.h"
 #include "playback/Transport.h"
@@ -72,10 +71,6 @@ void OpenChosenFiles(const std::vector<std::string>& paths) {
 bool IsUrlPrefill(const std::string& text) {
     return StartsWithNoCase(text, "http://") || StartsWithNoCase(text, "https://");
 }
-
-}  // namespace tav
-
-namespace tav {
 
 std::string ReadmePath() {
     const std::string exe = ExecutableFolder();

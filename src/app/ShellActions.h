@@ -32,10 +32,6 @@ inline constexpr size_t kMaxUrlLength = 2048;
 // True when clipboard text may prefill the Open URL dialog.
 bool IsUrlPrefill(const std::string& text);
 
-}  // namespace tav
-
-namespace tav {
-
 // <exe folder>/docs/readme.txt, or the installed copy in
 // <prefix>/share/doc/tavrolune/ beside <prefix>/bin/; the first when neither
 // exists (opening it then fails and says so).
