@@ -9,6 +9,7 @@
 #include "platform/Posting.h"
 #include "playback/PlaybackSession.h"
 #include "playback/Seeking.h"
+#include "playback/Volume.h"
 #include "playback/TrackInfo.h"
 #include "playback/Transport.h"
 #include "playlist/Navigation.h"
@@ -36,6 +37,10 @@ void RunSeekForward(int, intptr_t) { SeekForward(); }
 void RunSeekToBeginning(int, intptr_t) { SeekToBeginning(); }
 void RunCycleMovementUnit(int id, intptr_t) { CycleMovementUnit(id == 220 ? -1 : +1); }
 void RunSpeakMovementUnit(int, intptr_t) { SpeakMovementUnit(); }
+void RunVolumeUp(int, intptr_t) { VolumeUp(); }
+void RunVolumeDown(int, intptr_t) { VolumeDown(); }
+void RunToggleMute(int, intptr_t) { ToggleMute(); }
+void RunSwitchToDevice(int id, intptr_t) { SwitchToDevice(id - 5000); }
 
 std::vector<CommandEntry> BuildTable() {
     return {
@@ -61,8 +66,8 @@ std::vector<CommandEntry> BuildTable() {
         {204, 204, "NextTrack", G::None, &RunNextTrack},
         {205, 205, "SeekBackward", G::None, &RunSeekBackward},
         {206, 206, "SeekForward", G::None, &RunSeekForward},
-        {207, 207, "VolumeUp", G::None, nullptr},
-        {208, 208, "VolumeDown", G::None, nullptr},
+        {207, 207, "VolumeUp", G::None, &RunVolumeUp},
+        {208, 208, "VolumeDown", G::None, &RunVolumeDown},
         {209, 209, "SpeakElapsed", G::None, &RunSpeakTrackInfo},
         {210, 210, "SpeakRemaining", G::None, &RunSpeakTrackInfo},
         {211, 211, "SpeakTotal", G::None, &RunSpeakTrackInfo},
@@ -72,7 +77,7 @@ std::vector<CommandEntry> BuildTable() {
         {215, 215, "ToggleShuffle", G::None, &RunToggleShuffle},
         {216, 216, "SeekToBeginning", G::None, &RunSeekToBeginning},
         {217, 217, "ShowJumpToTimeDialog", G::None, nullptr},
-        {218, 218, "ToggleMute", G::None, nullptr},
+        {218, 218, "ToggleMute", G::None, &RunToggleMute},
         {219, 219, "CycleRepeatMode", G::None, &RunCycleRepeatMode},
         {220, 221, "CycleMovementUnit", G::None, &RunCycleMovementUnit},  // 220: -1, 221: +1
         {230, 231, "MoveInCycle", G::None, nullptr},        // 230: -1, 231: +1
@@ -106,7 +111,7 @@ std::vector<CommandEntry> BuildTable() {
         {1240, 1240, "CycleAudioTrack", G::VideoKind, nullptr},
         {1270, 1270, "CycleAspectRatio", G::VideoKind, nullptr},
         {1280, 1280, "TakeScreenshot", G::VideoKind, nullptr},
-        {5000, 5099, "SwitchToDevice", G::None, nullptr},  // device id - 5000
+        {5000, 5099, "SwitchToDevice", G::None, &RunSwitchToDevice},  // device id - 5000
         {6000, 6009, "OpenRecentEntry", G::None, &RunOpenRecentEntry},
         {7000, 7099, "LoadPreset", G::None, nullptr},      // preset id - 7000
         {7100, 7199, "DeletePreset", G::None, nullptr},    // preset id - 7100

@@ -21,13 +21,16 @@
 #include "app/ShellActions.h"
 #include "app/ShellMessages.h"
 #include "app/Startup.h"
+#include "app/StatusLine.h"
 #include "app/TestLog.h"
 #include "i18n/Translate.h"
 #include "playback/AudioEngine.h"
 #include "playback/JumpToTimeDialog.h"
 #include "playback/PlaybackSession.h"
+#include "playback/Recording.h"
 #include "playback/TagDialog.h"
 #include "playback/TrackInfo.h"
+#include "playback/Volume.h"
 #include "playlist/ResumePositions.h"
 #include "playlist/Playlist.h"
 #include "resources/MainMenu.h"
@@ -145,7 +148,28 @@ void RunJumpToTime(int, intptr_t) {
     if (MainWindow* w = MainWindow::Current()) ShowJumpToTimeDialog(w);
 }
 
+// The output devices as a popup menu at the pointer; the choice switches.
+void RunDeviceMenu(int, intptr_t) {
+    MainWindow* w = MainWindow::Current();
+    if (!w) return;
+    const std::vector<DeviceMenuItem> items = DeviceMenuItems();
+    if (items.empty()) {
+        Speak(Translate("No audio devices found"));
+        return;
+    }
+    wxMenu menu;
+    for (const DeviceMenuItem& item : items) {
+        menu.AppendCheckItem(item.command, Wx(item.name));
+        menu.Check(item.command, item.checked);
+    }
+    if (!w->IsShown()) w->Show();
+    w->Raise();
+    const int chosen = w->GetPopupMenuSelectionFromUser(menu);
+    if (chosen >= 5000 && chosen <= 5099) SwitchToDevice(chosen - 5000);
+}
+
 void BindWindowCommands() {
+    BindCommandHandler("ShowDeviceMenu", &RunDeviceMenu);
     BindCommandHandler("OpenFilesCommand", &RunOpenFiles);
     BindCommandHandler("DestroyMainWindow", &RunDestroyMainWindow);
     BindCommandHandler("OpenUrlDialog", &RunOpenUrl);
@@ -308,7 +332,7 @@ bool MainWindow::create() {
         }
         StartTrackFromShell(start);
     }
-    NotYet_UpdateStatusBar();                                  // 14.
+    UpdateStatusBar();                                         // 14.
     if (Settings().playback.CheckForUpdates) NotYet_StartReleaseCheck();  // 15.
     NotYet_StartYtdlpUpdate();                                 // 16.
 
@@ -334,7 +358,7 @@ void MainWindow::runDestruction() {
     cursorTimer_.Stop();
     NotYet_RemoveTrayIcon();                                   // 2.
     NotYet_UnregisterAllHotkeys();                             // 3.
-    NotYet_StopRecording();                                    // 4.
+    StopRecording();                                           // 4.
     const PlaybackSession& s = Session();                      // 5.
     const Playlist& pl = ThePlaylist();
     if (s.playStream != 0 && s.mediaKind == MediaKind::Audio && pl.validIndex(pl.current))
@@ -397,7 +421,7 @@ void MainWindow::onCharHook(wxKeyEvent& event) {
 
 void MainWindow::onTimer(wxTimerEvent& event) {
     switch (event.GetId()) {
-        case kTimerStatus: NotYet_UpdateStatusBar(); break;
+        case kTimerStatus: UpdateStatusBar(); break;
         case kTimerBatch: receiver_.applyBatch(); break;
         case kTimerScheduler: NotYet_CheckScheduledEvents(); break;
         case kTimerScheduledEnd:
@@ -547,8 +571,8 @@ int MainWindow::messageBox(const std::string& text, const std::string& caption, 
     }
 }
 
-void MainWindow::refreshWindowTitle() { NotYet_UpdateWindowTitle(); }
-void MainWindow::refreshStatusBar() { NotYet_UpdateStatusBar(); }
+void MainWindow::refreshWindowTitle() { UpdateWindowTitle(); }
+void MainWindow::refreshStatusBar() { UpdateStatusBar(); }
 bool MainWindow::videoHostVisible() { return videoHost_ && videoHost_->IsShown(); }
 
 void MainWindow::hideVideoHost() {

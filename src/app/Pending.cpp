@@ -14,14 +14,11 @@ int NotYet_LoadFolderOfFile(const std::string&) { return -1; }
 void NotYet_OpenDatabase() {}
 void NotYet_ResetEffectParameters() {}
 void NotYet_RegisterAllHotkeys() {}
-void NotYet_UpdateStatusBar() {}
-void NotYet_UpdateWindowTitle() {}
 void NotYet_StartReleaseCheck() {}
 void NotYet_StartYtdlpUpdate() {}
 
 void NotYet_RemoveTrayIcon() {}
 void NotYet_UnregisterAllHotkeys() {}
-void NotYet_StopRecording() {}
 void NotYet_CloseDatabase() {}
 void NotYet_ShutdownVideoEngine() {}
 

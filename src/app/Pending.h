@@ -29,15 +29,12 @@ int NotYet_LoadFolderOfFile(const std::string& path);
 void NotYet_OpenDatabase();
 void NotYet_ResetEffectParameters();
 void NotYet_RegisterAllHotkeys();
-void NotYet_UpdateStatusBar();
-void NotYet_UpdateWindowTitle();
 void NotYet_StartReleaseCheck();
 void NotYet_StartYtdlpUpdate();
 
 // Main window destruction.
 void NotYet_RemoveTrayIcon();
 void NotYet_UnregisterAllHotkeys();
-void NotYet_StopRecording();
 void NotYet_CloseDatabase();
 void NotYet_ShutdownVideoEngine();
 

@@ -28,12 +28,6 @@ constexpr size_t kMaxAnnouncedName = 511;  // bytes
 bool Loaded() { return Session().playStream != 0; }
 bool IsPlaying() { return Loaded() && ChannelIsActive(Session().playStream) == kPlaying; }
 
-// A field of the ID3v1 block: bytes up to the first NUL.
-std::string Id3v1Field(const std::string& tag, size_t offset, size_t size) {
-    std::string f = tag.substr(offset, size);
-    return f.substr(0, f.find('\0'));
-}
-
 // Cuts a UTF-8 text to at most n bytes without splitting a character.
 std::string CutUtf8(const std::string& s, size_t n) {
     if (s.size() <= n) return s;
@@ -59,9 +53,9 @@ void AnnounceTrack(const std::string& entry) {
     }
     std::string title = GetTagValue(tags, "TITLE"), artist = GetTagValue(tags, "ARTIST");
     if (title.empty()) {
-        if (auto id3 = ChannelGetTagBlock(tags, kTagId3); id3 && id3->size() >= 128) {
-            title = Id3v1Field(*id3, 3, 30);
-            if (artist.empty()) artist = Id3v1Field(*id3, 33, 30);
+        if (auto id3 = ReadId3v1(tags)) {
+            title = id3->title;
+            if (artist.empty()) artist = id3->artist;
         }
     }
     if (!artist.empty() && !title.empty())
