@@ -12,6 +12,7 @@
 #include "platform/Paths.h"
 #include "playback/AudioEngine.h"
 #include "playback/PlaybackSession.h"
+#include "playback/Seeking.h"
 #include "playback/tempo/TempoProcessor.h"
 #include "playlist/Playlist.h"
 
@@ -152,10 +153,8 @@ bool DefaultHasKnownLength() {
     return p && p->isActive() && p->getLength() > 0;
 }
 
-void DefaultSeek(double seconds) {
-    TempoProcessor* p = GetTempoProcessor();
-    if (p && p->isActive()) p->seek(std::min(p->getLength(), std::max(0.0, seconds)));
-}
+// The seek of the seeking commands: clamped, and the status bar shows the new place.
+void DefaultSeek(double seconds) { SeekTo(seconds); }
 
 double DefaultPosition() { return CurrentPosition(); }
 

@@ -229,12 +229,15 @@ class Context:
         with open(os.path.join(self.app_dir, "Tavrolune.ini"), "w") as f:
             f.write(text)
 
-    def tone(self, name, seconds=2.0, hz=440):
-        """A generated sine tone in the media folder."""
+    def tone(self, name, seconds=2.0, hz=440, tags=None):
+        """A generated sine tone in the media folder, with tags {"title": ...} if given."""
         path = os.path.join(self.media, name)
+        meta = []
+        for key, value in (tags or {}).items():
+            meta += ["-metadata", f"{key}={value}"]
         subprocess.run(["ffmpeg", "-nostdin", "-y", "-hide_banner", "-loglevel", "error", "-f", "lavfi",
-                        "-i", f"sine=frequency={hz}:sample_rate=44100:duration={seconds}", "-ac", "2", path],
-                       check=True)
+                        "-i", f"sine=frequency={hz}:sample_rate=44100:duration={seconds}", "-ac", "2"]
+                       + meta + [path], check=True)
         return path
 
     # ---- Logs ----

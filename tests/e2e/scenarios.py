@@ -476,3 +476,90 @@ def without_audio_output_the_window_is_refused(ctx):
     check(captions == {"Tavrolune"}, f"box captions {captions}")
     check(app.windows() == [] or not app.running(), "no main window")
     check(ctx.log_lines()[-1].endswith(STOP_LINE), f"log ends with {ctx.log_lines()[-1:]}")
+
+
+# ---- Transport, status line and restart -------------------------------------------------------
+
+def status_text(app):
+    bar = find(app.accessible(), "status bar")
+    check(bar is not None, "the status bar is there")
+    return bar.name
+
+
+@scenario
+def track_changes_and_modes_are_spoken(ctx):
+    ctx.write_settings("[Speech]\nTrackChange=1\n")
+    first = ctx.tone("first.mp3", seconds=20, tags={"title": "Title One", "artist": "Artist One"})
+    second = ctx.tone("second.mp3", seconds=20, tags={"title": "Title Two", "artist": "Artist Two"})
+    app = ctx.start(first, second)
+    app.window()
+    ctx.wait_for_speech(r"^Artist One - Title One$")
+    app.focus()
+    app.key("b")
+    ctx.wait_for_speech(r"^Artist Two - Title Two$")
+    app.key("h")
+    ctx.wait_for_speech(r"^Shuffle on$")
+    app.key("e")
+    ctx.wait_for_speech(r"^Repeat track$")
+    app.key("ctrl+Down")
+    ctx.wait_for_speech(r"^Volume 98%$")
+    spoken = [s for s in ctx.speech() if s]
+    check(all(interrupt for interrupt, _ in spoken), f"every result interrupts: {spoken}")
+    app.key("z")  # within three seconds of the start: back to the first entry
+    ctx.wait_for_speech(r"^Artist One - Title One$")
+    check(ctx.commands()[-1] == 203, f"commands {ctx.commands()}")
+
+
+@scenario
+def seeking_and_the_status_bar_over_atspi(ctx):
+    demo = ctx.tone("thirty.ogg", seconds=30)
+    app = ctx.start(demo)
+    app.window()
+    text = wait_until(lambda: "Playing" in status_text(app) and status_text(app), 5, what="the playing state")
+    check(text.startswith("0:00 / 0:30, Vol: 100%, Playing"), f"status bar reads {text!r}")
+    check(app.title() == "Tavrolune - thirty.ogg", f"caption {app.title()!r}")
+    app.focus()
+    app.key("Right", "Right")
+    wait_until(lambda: status_text(app).startswith("0:1"), 5, what=f"two 5 s seeks (have {status_text(app)!r})")
+    app.key("ctrl+shift+t")
+    ctx.wait_for_speech(r"^0:30$")
+    app.key("c")
+    wait_until(lambda: "Paused" in status_text(app), 5, what="the paused state")
+    app.key("j")
+    root = app.accessible()
+    dialog = wait_until(lambda: find(root, "dialog", "Jump to Time"), 5, what="the Jump to Time dialog")
+    field = find(dialog, "text")
+    label = "Enter time (mm:ss or hh:mm:ss):"
+    check(field is not None and (field.name == label or label in labelled_by(field)),
+          "the time field is named by its label:\n" + "\n".join(dump(dialog)))
+    find(dialog, "push button", "Cancel").queryAction().doAction(0)
+    wait_until(lambda: find(app.accessible(), "dialog", "Jump to Time") is None, 5, what="the dialog to close")
+
+
+@scenario
+def the_playlist_and_the_place_survive_a_restart(ctx):
+    ctx.write_settings("[Playback]\nRememberState=1\n")
+    files = [ctx.tone(f"track{i}.ogg", seconds=40, hz=300 + 100 * i) for i in range(3)]
+    app = ctx.start(*files)
+    app.window()
+    app.focus()
+    app.key("b")
+    wait_until(lambda: app.title() == "Tavrolune - track1.ogg", 5, what=f"the second entry (have {app.title()!r})")
+    app.key("j")
+    dialog = wait_until(lambda: find(app.accessible(), "dialog", "Jump to Time"), 5, what="the Jump to Time dialog")
+    field = find(dialog, "text")
+    field.queryEditableText().setTextContents("12.5")
+    find(dialog, "push button", "OK").queryAction().doAction(0)
+    wait_until(lambda: status_text(app).startswith("0:12 / 0:40"), 5, what=f"the jump (have {status_text(app)!r})")
+    app.focus()
+    app.key("alt+F4")
+    exits_cleanly(ctx, app)
+    with open(os.path.join(ctx.app_dir, "Tavrolune.ini")) as f:
+        ini = f.read()
+    check("CurrentTrack=1" in ini and "TrackCount=3" in ini, ini)
+
+    again = ctx.start()
+    again.window()
+    wait_until(lambda: again.title() == "Tavrolune - track1.ogg", 5, what=f"the restored entry (have {again.title()!r})")
+    text = wait_until(lambda: "Playing" in status_text(again) and status_text(again), 5, what="playback")
+    check(text.startswith("0:12 / 0:40") or text.startswith("0:13 / 0:40"), f"restored at 12.5 s at once: {text!r}")
