@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "Fixtures.h"
+#include "IcyServer.h"
 #include "Player.h"
 #include "playback/AudioEngine.h"
 #include "playback/PlaybackSession.h"
@@ -18,24 +19,6 @@ using namespace tavtest;
 using tav::engine::Handle;
 
 namespace {
-
-class IcyServer {
-public:
-    IcyServer(const std::string& file, std::vector<std::string> extra = {}) : port_(FreePort()) {
-        std::vector<std::string> argv = {Python(), SupportFile("icy_server.py"), "--port", std::to_string(port_),
-                                         "--file", file};
-        argv.insert(argv.end(), extra.begin(), extra.end());
-        child_ = std::make_unique<Child>(argv);
-        ready_ = WaitForPort(port_, 10);
-    }
-    bool ready() const { return ready_; }
-    std::string url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/stream"; }
-
-private:
-    int port_;
-    std::unique_ptr<Child> child_;
-    bool ready_ = false;
-};
 
 class Streams : public ::testing::Test {
 protected:

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "Fixtures.h"
+#include "IcyServer.h"
 #include "Player.h"
 #include "playback/AudioEngine.h"
 #include "playback/PlaybackSession.h"
@@ -123,25 +124,9 @@ TEST_F(Transport, TrackChangeAnnouncesTagsOrTheFileName) {
     EXPECT_EQ(player.spoken(), (std::vector<std::string>{"artist only.mp3"}));
 }
 
-class IcyStream {
-public:
-    explicit IcyStream(const std::string& file) : port_(FreePort()) {
-        child_ = std::make_unique<Child>(std::vector<std::string>{
-            Python(), SupportFile("icy_server.py"), "--port", std::to_string(port_), "--file", file});
-        ready_ = WaitForPort(port_, 10);
-    }
-    bool ready() const { return ready_; }
-    std::string url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/live"; }
-
-private:
-    int port_;
-    std::unique_ptr<Child> child_;
-    bool ready_;
-};
-
 TEST_F(Transport, LiveStreamRefusesPauseStopsOnSpaceAndReconnects) {
     ASSERT_TRUE(MakeTone(dir_->file("radio.mp3"), 440, 10, {"-c:a", "libmp3lame", "-b:a", "128k"}));
-    IcyStream server(dir_->file("radio.mp3"));
+    IcyServer server(dir_->file("radio.mp3"));
     ASSERT_TRUE(server.ready());
     pl.entries = {server.url()};
     tav::StartTrack(0, true);

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "Fixtures.h"
+#include "IcyServer.h"
 #include "Player.h"
 #include "app/StatusLine.h"
 #include "playback/AudioEngine.h"
@@ -112,11 +113,9 @@ TEST_F(VolumeAndStatus, StatusAndCaptionAsTheyRead) {
 
 TEST_F(VolumeAndStatus, LiveStreamShowsNoTimeAndItsBitrate) {
     ASSERT_TRUE(MakeTone(dir_->file("radio.mp3"), 440, 10, {"-c:a", "libmp3lame", "-b:a", "128k"}));
-    const int port = FreePort();
-    Child server({Python(), SupportFile("icy_server.py"), "--port", std::to_string(port), "--file",
-                  dir_->file("radio.mp3"), "--titles", "Band - Song"});
-    ASSERT_TRUE(WaitForPort(port, 10));
-    pl.entries = {"http://127.0.0.1:" + std::to_string(port) + "/"};
+    IcyServer server(dir_->file("radio.mp3"), {"--titles", "Band - Song"});
+    ASSERT_TRUE(server.ready());
+    pl.entries = {server.url()};
     tav::StartTrack(0, true);
     ASSERT_TRUE(tav::Session().isLive);
     EXPECT_EQ(tav::StatusTexts()[0], "--:-- / --:--");

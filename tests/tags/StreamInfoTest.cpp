@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "Fixtures.h"
+#include "IcyServer.h"
 #include "Player.h"
 #include "SpeechCapture.h"
 #include "playback/AudioEngine.h"
@@ -18,24 +19,6 @@ using namespace tavtest;
 using namespace tagtest;
 
 namespace {
-
-class IcyServer {
-public:
-    IcyServer(const std::string& file, const std::vector<std::string>& extra) : port_(FreePort()) {
-        std::vector<std::string> argv = {Python(), SupportFile("icy_server.py"), "--port", std::to_string(port_),
-                                         "--file", file};
-        argv.insert(argv.end(), extra.begin(), extra.end());
-        child_ = std::make_unique<Child>(argv);
-        ready_ = WaitForPort(port_, 10);
-    }
-    bool ready() const { return ready_; }
-    std::string url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/stream"; }
-
-private:
-    int port_;
-    std::unique_ptr<Child> child_;
-    bool ready_ = false;
-};
 
 // Counts the window-title refreshes the core asks for.
 class CountingUi final : public tav::UiServices {
