@@ -162,10 +162,13 @@ void RunDeviceMenu(int, intptr_t) {
         menu.AppendCheckItem(item.command, Wx(item.name));
         menu.Check(item.command, item.checked);
     }
-    if (!w->IsShown()) w->Show();
+    // A window hidden in the tray is shown for the menu, and hidden again after.
+    const bool wasShown = w->IsShown();
+    if (!wasShown) w->Show();
     w->Raise();
     const int chosen = w->GetPopupMenuSelectionFromUser(menu);
     if (chosen >= 5000 && chosen <= 5099) SwitchToDevice(chosen - 5000);
+    if (!wasShown) w->Hide();
 }
 
 void BindWindowCommands() {
