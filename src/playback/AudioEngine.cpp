@@ -102,35 +102,6 @@ size_t Utf8Length(const std::string& s) {
     return n;
 }
 
-// Gives the audio of the current media back: syncs, effects, streams.
-void ReleaseAudio(bool removeMeta) {
-    PlaybackSession& s = Session();
-    if (s.playStream) {
-        if (s.endSync) ChannelRemoveSync(s.playStream, s.endSync);
-        s.endSync = 0;
-        RemoveEffectChain();
-        ChannelStop(s.playStream);
-        StreamFree(s.playStream);
-        s.playStream = 0;
-    }
-    if (s.sourceStream) {
-        if (removeMeta && s.metaSync) ChannelRemoveSync(s.sourceStream, s.metaSync);
-        StreamFree(s.sourceStream);
-        s.sourceStream = 0;
-    }
-    if (s.metaSync && s.tagStream) ChannelRemoveSync(s.tagStream, s.metaSync);
-    s.metaSync = 0;
-}
-
-void StopVideoIfLoaded() {
-    PlaybackSession& s = Session();
-    if (s.mediaKind != MediaKind::Video) return;
-    VideoStop();
-    if (UiServices* ui = GetUiServices()) ui->hideVideoHost();
-    s.videoLoaded = false;
-    s.mediaKind = MediaKind::None;
-}
-
 void FinishOpen() {
     PlaybackSession& s = Session();
     s.mediaKind = MediaKind::Audio;
@@ -147,12 +118,45 @@ void ShowOpenError(const std::string& location, const std::string& reason) {
                    BoxIcon::Error);
 }
 
-int BitrateOf(Handle h) {
+// The new decoding stream becomes the session's, with what it reports at open.
+void AdoptSource(Handle src) {
+    PlaybackSession& s = Session();
+    s.sourceStream = src;
+    s.tagStream = src;
+    ChannelInfo info;
+    ChannelGetInfo(src, &info);
+    s.sampleRate = static_cast<float>(info.freq);
     float br = 0;
-    return ChannelGetAttribute(h, kAttribBitrate, &br) ? static_cast<int>(br) : 0;
+    s.bitrate = ChannelGetAttribute(src, kAttribBitrate, &br) ? static_cast<int>(br) : 0;
 }
 
 }  // namespace
+
+void ReleaseAudio() {
+    PlaybackSession& s = Session();
+    if (s.playStream) {
+        if (s.endSync) ChannelRemoveSync(s.playStream, s.endSync);
+        RemoveEffectChain();
+        ChannelStop(s.playStream);
+        StreamFree(s.playStream);
+    }
+    if (s.sourceStream) {
+        if (s.metaSync) ChannelRemoveSync(s.sourceStream, s.metaSync);
+        StreamFree(s.sourceStream);
+    }
+    // The SoundTouch stream took the decoding stream (and its sync) with it.
+    s.playStream = s.sourceStream = s.tagStream = 0;
+    s.endSync = s.metaSync = 0;
+}
+
+void StopVideo() {
+    PlaybackSession& s = Session();
+    if (s.mediaKind != MediaKind::Video) return;
+    VideoStop();
+    if (UiServices* ui = GetUiServices()) ui->hideVideoHost();
+    s.videoLoaded = false;
+    s.mediaKind = MediaKind::None;
+}
 
 bool StartAudioEngine() {
     gDeviceIndex = FindDeviceByName(Settings().playback.DeviceName);
@@ -248,13 +252,13 @@ bool OpenMedia(const std::string& location) {
                        BoxIcon::Information);
         return false;
     }
-    StopVideoIfLoaded();
+    StopVideo();
 
     PlaybackSession& s = Session();
     const auto& set = Settings();
     s.loading = true;
     s.isLive = false;
-    ReleaseAudio(false);
+    ReleaseAudio();
 
     Handle src = 0;
     if (HasMidiExtension(location) && set.midi.SincInterp) {
@@ -269,12 +273,7 @@ bool OpenMedia(const std::string& location) {
         ShowOpenError(location, FileErrorText(code));
         return false;
     }
-    s.sourceStream = src;
-    ChannelInfo info;
-    ChannelGetInfo(src, &info);
-    s.sampleRate = static_cast<float>(info.freq);
-    s.tagStream = src;
-    s.bitrate = BitrateOf(src);
+    AdoptSource(src);
 
     Handle out = 0;
     for (int attempt = 0; attempt < 2 && !out; ++attempt) {
@@ -318,12 +317,12 @@ bool OpenUrlStream(const std::string& url, bool quiet) {
                                      url.find("youtu.be/") != std::string::npos ||
                                      url.find("youtube.com/playlist") != std::string::npos))
         return OpenVideoUrl(url);
-    StopVideoIfLoaded();
+    StopVideo();
 
     PlaybackSession& s = Session();
     const auto& set = Settings();
     s.loading = true;
-    ReleaseAudio(true);
+    ReleaseAudio();
 
     // One decoder handles every kind of stream here, so one attempt says it
     // all (repeating it would multiply the wait on a dead server).
@@ -339,12 +338,7 @@ bool OpenUrlStream(const std::string& url, bool quiet) {
         }
         return false;
     }
-    s.sourceStream = src;
-    ChannelInfo info;
-    ChannelGetInfo(src, &info);
-    s.sampleRate = static_cast<float>(info.freq);
-    s.tagStream = src;
-    s.bitrate = BitrateOf(src);
+    AdoptSource(src);
     s.metaSync = ChannelSetSync(src, kSyncMeta, 0, MetaCallback, nullptr);
 
     SetTempoEngineType(0);  // streams always use SoundTouch

@@ -26,6 +26,11 @@ bool OpenMedia(const std::string& location);
 // http:// and https:// only; quiet suppresses the error boxes.
 bool OpenUrlStream(const std::string& url, bool quiet);
 
+// Gives back the audio of the current media: syncs, effects and streams.
+void ReleaseAudio();
+// Stops a loaded video and hides its picture.
+void StopVideo();
+
 // Seconds heard of the current media; 0 when nothing is loaded.
 double CurrentPosition();
 

@@ -1,6 +1,5 @@
 #include "playback/Transport.h"
 
-#include "effects/EffectChain.h"
 #include "i18n/Translate.h"
 #include "playback/AudioEngine.h"
 #include "playback/PlaybackSession.h"
@@ -194,24 +193,10 @@ void PlayPause() {
 void StopPlayback() {
     PlaybackSession& s = Session();
     if (s.mediaKind == MediaKind::Video) {
-        VideoStop();
-        if (UiServices* ui = GetUiServices()) ui->hideVideoHost();
-        s.mediaKind = MediaKind::None;
-        s.videoLoaded = false;
+        StopVideo();
     } else if (Loaded() && s.isLive) {
-        if (s.endSync) ChannelRemoveSync(s.playStream, s.endSync);
-        s.endSync = 0;
-        RemoveEffectChain();
-        ChannelStop(s.playStream);
-        StreamFree(s.playStream);
-        s.playStream = 0;
-        if (s.sourceStream) {
-            if (s.metaSync) ChannelRemoveSync(s.sourceStream, s.metaSync);
-            StreamFree(s.sourceStream);
-            s.sourceStream = 0;
-        }
-        s.metaSync = 0;
-        s.tagStream = 0;
+        // The radio stream is gone; playing again reconnects.
+        ReleaseAudio();
         s.isLive = false;
         s.bitrate = 0;
         DestroyTempoProcessor();

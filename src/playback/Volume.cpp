@@ -95,12 +95,8 @@ bool SwitchOutputDevice(int index) {
         pos = tp && tp->isActive() ? tp->getPosition() : 0.0;
         const Playlist& pl = ThePlaylist();
         if (pl.validIndex(pl.current)) path = pl.entries[static_cast<size_t>(pl.current)];
-        RemoveEffectChain();
+        ReleaseAudio();
         DestroyTempoProcessor();
-        if (s.playStream) StreamFree(s.playStream);
-        if (s.sourceStream) StreamFree(s.sourceStream);
-        s.playStream = s.sourceStream = s.tagStream = 0;
-        s.endSync = s.metaSync = 0;
     }
     FreeOutputOnly();
     if (InitOutputOnly(index)) {
