@@ -20,6 +20,7 @@ extern "C" {
 
 #include "playback/engine/FfmpegDecoder.h"
 #include "playback/engine/Internal.h"
+#include "playback/engine/SampleQueue.h"
 #include "platform/Paths.h"
 
 namespace tav::engine::detail {
@@ -102,41 +103,6 @@ std::vector<std::string> BuildTagList(AVFormatContext* fmt, int stream, TagType 
     return out;
 }
 
-class FileGenerator final : public Generator {
-public:
-    FileGenerator(std::unique_ptr<FfmpegDecoder> d, std::string path) : d_(std::move(d)), path_(std::move(path)) {
-        listType_ = ListTypeOf(d_->formatName());
-        if (listType_) list_ = BuildTagList(d_->format(), d_->streamIndex(), *listType_);
-        id3v2_ = ReadId3v2(path_);
-        id3v1_ = ReadId3v1(path_);
-    }
-    uint32_t rate() const override { return d_->rate(); }
-    uint32_t chans() const override { return d_->chans(); }
-    uint32_t read(float* out, uint32_t frames) override { return d_->take(out, frames); }
-    bool ended() const override { return d_->finished(); }
-    int64_t lengthFrames() const override { return d_->lengthFrames(); }
-    int64_t positionFrames() const override { return d_->position(); }
-    bool seekFrames(int64_t frame) override { return d_->seek(frame); }
-    int bitrateKbps() const override { return d_->bitrateKbps(); }
-    bool vbr() const override { return d_->vbr(); }
-    std::optional<std::string> tagBlock(TagType t) const override {
-        if (t == kTagId3v2) return id3v2_;
-        if (t == kTagId3) return id3v1_;
-        return std::nullopt;
-    }
-    std::optional<std::vector<std::string>> tagList(TagType t) const override {
-        if (listType_ && *listType_ == t) return list_;
-        return std::nullopt;
-    }
-
-private:
-    std::unique_ptr<FfmpegDecoder> d_;
-    std::string path_;
-    std::optional<TagType> listType_;
-    std::vector<std::string> list_;
-    std::optional<std::string> id3v2_, id3v1_;
-};
-
 std::string OptString(void* obj, const char* key) {
     if (!obj) return {};
     uint8_t* v = nullptr;
@@ -162,13 +128,67 @@ std::string HeaderValue(const std::string& block, const std::string& key) {
     return {};
 }
 
-// An http/https stream: a reader thread decodes ahead into a buffer of
-// NetBufferMs; reads take from it without blocking (an empty buffer is a
-// stall, not an end). Metadata changes are kept with the position where they
-// happened and become current when that position is heard.
-class UrlGenerator final : public Generator {
+// Decoding on a reader thread, ahead of what is played, into a buffer:
+// playback only takes decoded samples, so decoding runs beside the tempo
+// processing and the effects instead of before them. A file's reads wait for
+// the reader (it never stalls); a network stream's reads take what there is
+// (an empty buffer is a stall, not an end).
+class DecodeAheadGenerator : public Generator {
 public:
-    ~UrlGenerator() override {
+    ~DecodeAheadGenerator() override { stop(); }
+
+    uint32_t rate() const override { return rate_; }
+    uint32_t chans() const override { return chans_; }
+
+    uint32_t read(float* out, uint32_t frames) override {
+        std::unique_lock l(m_);
+        if (blocking_) {
+            const size_t want = std::min<size_t>(frames, capacity_);
+            cv_.wait(l, [&] { return fifoFrames() >= want || done_ || quit_; });
+        }
+        const uint32_t n = static_cast<uint32_t>(std::min<size_t>(frames, fifoFrames()));
+        fifo_.pop(out, static_cast<size_t>(n) * chans_);
+        pos_ += n;
+        cv_.notify_all();
+        return n;
+    }
+    bool ended() const override {
+        std::lock_guard l(m_);
+        return done_ && fifo_.empty() && !seekPending_;
+    }
+    int64_t lengthFrames() const override { return length_; }
+    int64_t positionFrames() const override {
+        std::lock_guard l(m_);
+        return pos_;
+    }
+    bool seekFrames(int64_t frame) override {
+        if (length_ < 0 || !d_.seekable()) return Fail(kErrNotAvail, false);
+        std::unique_lock l(m_);
+        seekTarget_ = frame;
+        seekPending_ = true;
+        cv_.notify_all();
+        cv_.wait_for(l, std::chrono::milliseconds(Cfg().netTimeoutMs.load()), [&] { return !seekPending_ || quit_; });
+        if (seekPending_) return Fail(kErrTimeout, false);
+        if (!seekOk_) return Fail(kErrPosition, false);
+        return true;
+    }
+    int bitrateKbps() const override { return d_.bitrateKbps(); }
+    bool vbr() const override { return d_.vbr(); }
+
+protected:
+    // After the decoder is open: what it decoded already starts the buffer.
+    void start(size_t capacityFrames, bool blocking) {
+        rate_ = d_.rate();
+        chans_ = d_.chans();
+        length_ = d_.lengthFrames();
+        capacity_ = std::max<size_t>(capacityFrames, 4096);
+        blocking_ = blocking;
+        moveDecoded();
+        thread_ = std::thread([this] { run(); });
+    }
+    // Ends the reader; a derived class calls it first, since the reader may
+    // call back into it.
+    void stop() {
         d_.abort = true;
         {
             std::lock_guard l(m_);
@@ -177,6 +197,105 @@ public:
         cv_.notify_all();
         if (thread_.joinable()) thread_.join();
     }
+    size_t fifoFrames() const { return chans_ ? fifo_.size() / chans_ : 0; }
+    // Reader thread: a seek has just moved the decoder.
+    virtual void afterSeek() {}
+
+    FfmpegDecoder d_;
+    mutable std::mutex m_;
+    std::condition_variable cv_;
+    bool done_ = false;
+    int64_t decodedTotal_ = 0;  // frames moved into the buffer so far
+
+private:
+    void moveDecoded() {
+        tmp_.resize(4096 * static_cast<size_t>(d_.chans()));
+        const uint32_t n = d_.take(tmp_.data(), static_cast<uint32_t>(std::min<size_t>(4096, d_.pendingFrames())));
+        std::lock_guard l(m_);
+        fifo_.push(tmp_.data(), static_cast<size_t>(n) * chans_);
+        decodedTotal_ += n;
+    }
+
+    void run() {
+        for (;;) {
+            {
+                std::unique_lock l(m_);
+                cv_.wait(l, [&] { return quit_ || seekPending_ || fifoFrames() < capacity_; });
+                if (quit_) return;
+                if (seekPending_) {
+                    l.unlock();
+                    const bool ok = d_.seek(seekTarget_);
+                    l.lock();
+                    seekOk_ = ok;
+                    fifo_.clear();
+                    afterSeek();
+                    if (ok) pos_ = decodedTotal_ = d_.position();
+                    done_ = false;
+                    seekPending_ = false;
+                    cv_.notify_all();
+                    continue;
+                }
+                if (done_) {
+                    cv_.wait(l, [&] { return quit_ || seekPending_; });
+                    continue;
+                }
+            }
+            const bool more = d_.pendingFrames() > 0 || d_.decodeMore();
+            moveDecoded();
+            std::lock_guard l(m_);
+            if (!more || d_.finished()) done_ = true;
+            cv_.notify_all();
+        }
+    }
+
+    std::thread thread_;
+    bool quit_ = false, blocking_ = false;
+    bool seekPending_ = false, seekOk_ = false;
+    int64_t seekTarget_ = 0;
+    SampleQueue fifo_;
+    std::vector<float> tmp_;  // reader thread only
+    size_t capacity_ = 0;
+    int64_t pos_ = 0, length_ = -1;
+    uint32_t rate_ = 0, chans_ = 0;
+};
+
+// A local file, decoded a couple of seconds ahead.
+class FileGenerator final : public DecodeAheadGenerator {
+public:
+    ~FileGenerator() override { stop(); }
+
+    int open(const std::string& path) {
+        const int e = d_.open(path, nullptr, false);
+        if (e != kOk) return e;
+        listType_ = ListTypeOf(d_.formatName());
+        if (listType_) list_ = BuildTagList(d_.format(), d_.streamIndex(), *listType_);
+        id3v2_ = ReadId3v2(path);
+        id3v1_ = ReadId3v1(path);
+        start(static_cast<size_t>(d_.rate()) * 2, true);
+        return kOk;
+    }
+    std::optional<std::string> tagBlock(TagType t) const override {
+        if (t == kTagId3v2) return id3v2_;
+        if (t == kTagId3) return id3v1_;
+        return std::nullopt;
+    }
+    std::optional<std::vector<std::string>> tagList(TagType t) const override {
+        if (listType_ && *listType_ == t) return list_;
+        return std::nullopt;
+    }
+
+private:
+    std::optional<TagType> listType_;
+    std::vector<std::string> list_;
+    std::optional<std::string> id3v2_, id3v1_;
+};
+
+// An http/https stream, decoded NetBufferMs ahead. Metadata changes are kept
+// with the position where they happened and become current when that
+// position is heard.
+class UrlGenerator final : public DecodeAheadGenerator {
+public:
+    ~UrlGenerator() override { stop(); }
 
     int open(const std::string& url, uint32_t flags) {
         AVDictionary* o = nullptr;
@@ -204,56 +323,22 @@ public:
         bitrate_ = br.empty() ? d_.bitrateKbps() : std::atoi(br.c_str());
         lastPacket_ = OptString(pb, "icy_metadata_packet");
         if (!lastPacket_.empty()) meta_ = lastPacket_;
-        rate_ = d_.rate();
-        chans_ = d_.chans();
-        length_ = d_.lengthFrames();
-        capacity_ = static_cast<size_t>(std::max(1, Cfg().netBufferMs.load())) * rate_ / 1000;
         d_.onPacket = [this] { checkMetadata(); };
-        // What open() decoded already is the start of the buffer.
-        moveDecoded();
-        thread_ = std::thread([this] { run(); });
+        const size_t capacity = static_cast<size_t>(std::max(1, Cfg().netBufferMs.load())) * d_.rate() / 1000;
+        start(capacity, false);
         // Pre-buffer before the stream is handed out, so playback starts smoothly.
-        const size_t prebuf = capacity_ * static_cast<size_t>(Cfg().netPrebufPercent) / 100;
+        const size_t prebuf = capacity * static_cast<size_t>(Cfg().netPrebufPercent) / 100;
         std::unique_lock l(m_);
         cv_.wait_for(l, std::chrono::milliseconds(Cfg().netTimeoutMs.load()),
                      [&] { return fifoFrames() >= prebuf || done_; });
         return kOk;
     }
 
-    uint32_t rate() const override { return rate_; }
-    uint32_t chans() const override { return chans_; }
-
-    uint32_t read(float* out, uint32_t frames) override {
-        std::lock_guard l(m_);
-        const uint32_t n = static_cast<uint32_t>(std::min<size_t>(frames, fifoFrames()));
-        std::copy_n(fifo_.begin(), static_cast<size_t>(n) * chans_, out);
-        fifo_.erase(fifo_.begin(), fifo_.begin() + static_cast<long>(static_cast<size_t>(n) * chans_));
-        pos_ += n;
-        cv_.notify_all();
-        return n;
-    }
-    bool ended() const override {
-        std::lock_guard l(m_);
-        return done_ && fifo_.empty() && !seekPending_;
-    }
-    int64_t lengthFrames() const override { return length_; }
-    int64_t positionFrames() const override {
-        std::lock_guard l(m_);
-        return pos_;
-    }
     bool seekFrames(int64_t frame) override {
-        if (length_ < 0 || block_ || !d_.seekable()) return Fail(kErrNotAvail, false);
-        std::unique_lock l(m_);
-        seekTarget_ = frame;
-        seekPending_ = true;
-        cv_.notify_all();
-        cv_.wait_for(l, std::chrono::milliseconds(Cfg().netTimeoutMs.load()), [&] { return !seekPending_ || quit_; });
-        if (seekPending_) return Fail(kErrTimeout, false);
-        if (!seekOk_) return Fail(kErrPosition, false);
-        return true;
+        if (block_) return Fail(kErrNotAvail, false);
+        return DecodeAheadGenerator::seekFrames(frame);
     }
     int bitrateKbps() const override { return bitrate_; }
-    bool vbr() const override { return d_.vbr(); }
     std::optional<std::string> tagBlock(TagType t) const override {
         std::lock_guard l(m_);
         if (t == kTagIcy && !icy_.empty()) return icy_;
@@ -273,16 +358,7 @@ public:
     }
 
 private:
-    size_t fifoFrames() const { return chans_ ? fifo_.size() / chans_ : 0; }
-
-    // Reader thread: moves what the decoder holds into the buffer.
-    void moveDecoded() {
-        std::vector<float> tmp(4096 * static_cast<size_t>(d_.chans()));
-        const uint32_t n = d_.take(tmp.data(), static_cast<uint32_t>(std::min<size_t>(4096, d_.pendingFrames())));
-        std::lock_guard l(m_);
-        fifo_.insert(fifo_.end(), tmp.begin(), tmp.begin() + static_cast<long>(static_cast<size_t>(n) * chans_));
-        decodedTotal_ += n;
-    }
+    void afterSeek() override { pendingMeta_.clear(); }
 
     // Reader thread, after each packet.
     void checkMetadata() {
@@ -302,53 +378,7 @@ private:
         if (pendingMeta_.size() > 64) pendingMeta_.pop_front();
     }
 
-    void run() {
-        for (;;) {
-            {
-                std::unique_lock l(m_);
-                cv_.wait(l, [&] { return quit_ || seekPending_ || fifoFrames() < capacity_; });
-                if (quit_) return;
-                if (seekPending_) {
-                    l.unlock();
-                    const bool ok = d_.seek(seekTarget_);
-                    l.lock();
-                    seekOk_ = ok;
-                    fifo_.clear();
-                    pendingMeta_.clear();
-                    if (ok) pos_ = decodedTotal_ = d_.position();
-                    done_ = false;
-                    seekPending_ = false;
-                    cv_.notify_all();
-                    continue;
-                }
-                if (done_) {
-                    cv_.wait(l, [&] { return quit_ || seekPending_; });
-                    continue;
-                }
-            }
-            const bool more = d_.pendingFrames() > 0 || d_.decodeMore();
-            moveDecoded();
-            if (!more || d_.finished()) {
-                std::lock_guard l(m_);
-                done_ = true;
-                cv_.notify_all();
-            } else {
-                cv_.notify_all();
-            }
-        }
-    }
-
-    FfmpegDecoder d_;
-    mutable std::mutex m_;
-    std::condition_variable cv_;
-    std::thread thread_;
-    bool quit_ = false, done_ = false, block_ = false;
-    bool seekPending_ = false, seekOk_ = false;
-    int64_t seekTarget_ = 0;
-    std::deque<float> fifo_;
-    size_t capacity_ = 0;
-    int64_t pos_ = 0, decodedTotal_ = 0, length_ = -1;
-    uint32_t rate_ = 0, chans_ = 0;
+    bool block_ = false;
     int bitrate_ = 0;
     std::string icy_, http_, meta_, lastPacket_;
     std::deque<std::pair<int64_t, std::string>> pendingMeta_;
@@ -357,13 +387,13 @@ private:
 }  // namespace
 
 std::unique_ptr<Generator> OpenFileGenerator(const std::string& path, int* error) {
-    auto d = std::make_unique<FfmpegDecoder>();
-    const int e = d->open(path, nullptr, false);
+    auto g = std::make_unique<FileGenerator>();
+    const int e = g->open(path);
     if (e != kOk) {
         *error = e;
         return nullptr;
     }
-    return std::make_unique<FileGenerator>(std::move(d), path);
+    return g;
 }
 
 std::unique_ptr<Generator> OpenUrlGenerator(const std::string& url, uint32_t flags, Channel* owner, int* error) {

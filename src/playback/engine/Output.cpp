@@ -92,11 +92,13 @@ uint32_t Mix(float* out, uint32_t frames) {
         const uint64_t w = p.writeTotal.load(std::memory_order_acquire);
         const uint64_t n = std::min<uint64_t>(w - r, frames);
         const float g = Gain(ch->volume.load(std::memory_order_relaxed));
-        for (uint64_t k = 0; k < n; ++k) {
-            const size_t idx = static_cast<size_t>(((r + k) % p.capacity) * 2);
-            out[2 * k] += p.ring[idx] * g;
-            out[2 * k + 1] += p.ring[idx + 1] * g;
-        }
+        // At most two runs: up to the end of the ring, then from its start.
+        const uint64_t at = r % p.capacity;
+        const uint64_t first = std::min(n, p.capacity - at);
+        const float* a = &p.ring[static_cast<size_t>(at * 2)];
+        for (uint64_t k = 0; k < first * 2; ++k) out[k] += a[k] * g;
+        const float* b = p.ring.data();
+        for (uint64_t k = 0; k < (n - first) * 2; ++k) out[first * 2 + k] += b[k] * g;
         p.readTotal.store(r + n, std::memory_order_release);
         most = std::max(most, n);
         if (n < frames) {
