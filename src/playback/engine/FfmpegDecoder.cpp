@@ -324,10 +324,18 @@ bool FfmpegDecoder::seek(int64_t frame) {
     // Land a little early: a decoder that lost its history (the MP3 bit
     // reservoir, AAC overlap) gives silence for its first frame after a seek.
     const double t = std::max(0.0, static_cast<double>(frame) / rate_ - kSeekPreroll) + startTime_;
-    const int64_t ts = static_cast<int64_t>(t / av_q2d(st->time_base));
-    if (av_seek_frame(fmt_, stream_, ts, AVSEEK_FLAG_BACKWARD) < 0 &&
-        av_seek_frame(fmt_, stream_, ts, AVSEEK_FLAG_BACKWARD | AVSEEK_FLAG_ANY) < 0)
-        return Fail(kErrPosition, false);
+    const double tb = av_q2d(st->time_base);
+    const int64_t ts = static_cast<int64_t>(t / tb);
+    // A demuxer's binary search can fail near the end before it has read that
+    // far (FLAC does): then land further back, and decode forward from there.
+    bool landed = av_seek_frame(fmt_, stream_, ts, AVSEEK_FLAG_BACKWARD) >= 0 ||
+                  avformat_seek_file(fmt_, stream_, INT64_MIN, ts, ts, 0) >= 0;
+    for (double back = 1.0; !landed && back <= 4096.0; back *= 2) {
+        const double earlier = std::max(0.0, t - back);
+        landed = av_seek_frame(fmt_, stream_, static_cast<int64_t>(earlier / tb), AVSEEK_FLAG_BACKWARD) >= 0;
+        if (earlier == 0.0) break;
+    }
+    if (!landed) return Fail(kErrPosition, false);
     avcodec_flush_buffers(dec_);
     swr_free(&swr_);
     pending_.clear();
