@@ -7,6 +7,7 @@
 #include "playback/FormatTime.h"
 #include "playback/PlaybackSession.h"
 #include "playback/Recording.h"
+#include "playback/Tags.h"
 #include "playback/TrackInfo.h"
 #include "playback/engine/Engine.h"
 #include "playback/tempo/TempoProcessor.h"
@@ -27,30 +28,13 @@ std::string Join(const std::string& a, const std::string& b) {
     return a + " | " + b;
 }
 
-int HeaderInt(Handle h, TagType type, const char* key) {
-    auto block = ChannelGetTagBlock(h, type);
-    if (!block) return 0;
-    const std::string k = key;
-    size_t pos = 0;
-    while (pos < block->size()) {
-        size_t end = block->find_first_of("\r\n", pos);
-        if (end == std::string::npos) end = block->size();
-        const std::string line = block->substr(pos, end - pos);
-        if (line.size() > k.size() && StartsWithNoCase(line, k) && line[k.size()] == ':')
-            return std::atoi(line.c_str() + k.size() + 1);
-        pos = end + 1;
-    }
-    return 0;
-}
-
 int DisplayBitrate() {
     const PlaybackSession& s = Session();
     float attr = 0;
     if (s.tagStream && ChannelGetAttribute(s.tagStream, kAttribBitrate, &attr) && attr > 0) return static_cast<int>(attr);
     if (s.bitrate > 0) return s.bitrate;
     if (s.tagStream) {
-        int br = HeaderInt(s.tagStream, kTagIcy, "icy-br");
-        if (br < 1) br = HeaderInt(s.tagStream, kTagHttp, "icy-br");
+        const int br = std::atoi(StreamHeader(s.tagStream, "icy-br").c_str());
         if (br >= 1) return br;
     }
     return 0;

@@ -35,12 +35,6 @@ std::string CutUtf8(const std::string& s, size_t n) {
     return s.substr(0, cut);
 }
 
-std::string EntryName(const std::string& entry) {
-    auto p = entry.rfind('\\');
-    if (p == std::string::npos) p = entry.rfind('/');
-    return p == std::string::npos ? entry : entry.substr(p + 1);
-}
-
 void AnnounceTrack(const std::string& entry) {
     const PlaybackSession& s = Session();
     const Handle ch = s.sourceStream ? s.sourceStream : s.playStream;
@@ -62,7 +56,7 @@ void AnnounceTrack(const std::string& entry) {
     else if (!title.empty())
         Speak(title);
     else
-        Speak(CutUtf8(EntryName(entry), kMaxAnnouncedName));
+        Speak(CutUtf8(FileNameOf(entry), kMaxAnnouncedName));
 }
 
 void StartLoaded() {
